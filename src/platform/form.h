@@ -1,0 +1,40 @@
+#pragma once
+// A window of the program: fixed pixel layout, centred on the screen each time it
+// is shown, modal or not, with show and activation handlers that run through the
+// guard. Closing a window only hides it; it lives until the program ends.
+
+#include <QDialog>
+
+namespace kt::ui {
+
+class Form : public QDialog {
+  Q_OBJECT
+ public:
+  explicit Form(QWidget* parent = nullptr);
+
+  void SetCaption(const QString& caption);
+  // Outer size as the Windows design gives it; the client area is this less the
+  // classic frame (8 pixels of border across, 34 of border and caption down).
+  void SetOuterSize(int width, int height);
+  void SetClientSize(int width, int height);
+
+  // Centres the window, shows it modally and returns when it has been closed.
+  int ShowModal();
+  // Centres the window if it is hidden, shows it and brings it to the front.
+  void ShowNonModal();
+  // Hides the window and ends its modal showing, if any.
+  void CloseForm();
+
+ protected:
+  // Each time the window is shown.
+  virtual void OnShow() {}
+  // Each time the window becomes the program's active window: when it is shown,
+  // and when a window of the program shown modally over it closes. Message boxes
+  // and the folder browser do not count.
+  virtual void OnActivate() {}
+
+  void showEvent(QShowEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;  // Escape closes nothing
+};
+
+}  // namespace kt::ui
