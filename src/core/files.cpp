@@ -1,1 +1,184 @@
-// filled in as the component lands
+#include "core/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "core/error.h"
+
+namespace kt::fs {
+
+namespace {
+
+struct FdCloser {
+  int fd;
+  ~FdCloser() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+// The mode a file gets when created normally. Read from /proc so that the process
+// umask is never changed, not even for a moment.
+mode_t NewFileMode() {
+  static const mode_t mode = [] {
+    mode_t mask = 022;
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    bool found = false;
+    while (std::getline(status, line)) {
+      if (line.rfind("Umask:", 0) == 0) {
+        mask = static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8));
+        found = true;
+        break;
+      }
+    }
+    if (!found) {
+      mask = ::umask(022);
+      ::umask(mask);
+    }
+    return static_cast<mode_t>(0666 & ~mask);
+  }();
+  return mode;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return false;
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string CurrentDirectory() {
+  std::string buf(256, '\0');
+  for (;;) {
+    if (::getcwd(buf.data(), buf.size()) != nullptr) {
+      buf.resize(std::char_traits<char>::length(buf.c_str()));
+      return buf;
+    }
+    if (errno != ERANGE) return ".";
+    buf.resize(buf.size() * 2);
+  }
+}
+
+std::string JoinPath(std::string_view dir, std::string_view name) {
+  std::string path(dir);
+  if (path.empty() || path.back() != kSeparator) path += kSeparator;
+  path += name;
+  return path;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  FdCloser closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+
+  // One byte more than the size reported, so that the end is seen without a regrowth.
+  std::string bytes;
+  bytes.resize(S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1
+                                                     : std::size_t{64 * 1024});
+  std::size_t size = 0;
+  for (;;) {
+    if (size == bytes.size()) bytes.resize(bytes.size() * 2);
+    const ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    size += static_cast<std::size_t>(n);
+  }
+  bytes.resize(size);
+  return bytes;
+}
+
+std::string ReadWholeFileOrThrow(const std::string& path) {
+  std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) throw Error::CannotOpen(path);
+  return std::move(*bytes);
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view bytes) {
+  // Through a symbolic link the file it points to is replaced, as opening it would.
+  std::string target = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+
+  mode_t mode = NewFileMode();
+  if (::stat(target.c_str(), &st) == 0) {
+    // An existing file that could not be opened for writing cannot be replaced either.
+    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0) throw Error::CannotCreate(path);
+    mode = st.st_mode & 07777;
+  }
+
+  const std::size_t slash = target.rfind(kSeparator);
+  const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string temp = dir + "." + name + ".XXXXXX";
+
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) throw Error::CannotCreate(path);
+
+  const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed) {
+    ::unlink(temp.c_str());
+    throw Error::WriteFailed();
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    throw Error::CannotCreate(path);
+  }
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> ListRegularFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return names;
+  const int dfd = ::dirfd(d);
+  while (const dirent* e = ::readdir(d)) {
+    const std::string_view name = e->d_name;
+    if (name == "." || name == "..") continue;
+    bool regular = e->d_type == DT_REG;
+    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+      // A link to a regular file counts as the file it leads to.
+      struct stat st {};
+      regular = ::fstatat(dfd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+    }
+    if (regular) names.emplace_back(name);
+  }
+  ::closedir(d);
+  return names;
+}
+
+}  // namespace kt::fs
