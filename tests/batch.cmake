@@ -1,1 +1,1 @@
-# filled in as the component lands
+kototsugi_core_test(test_batch_core test_batch_core.cpp)

@@ -1,1 +1,181 @@
-// filled in as the component lands
+#include "batch/batch_run.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/bytes.h"
+#include "core/cp932.h"
+#include "core/error.h"
+#include "core/files.h"
+
+namespace kt {
+
+namespace {
+
+constexpr const char* kNoSourceFolder = "変換するファイルが保存してるフォルダを指定して下さい。";
+constexpr const char* kNoTargetFolder = "変換したファイル群を保存するフォルダを指定して下さい。";
+constexpr const char* kNoExtensions = "変換対象の拡張子が指定されていません。";
+constexpr const char* kExtensionHint = "拡張子登録例（.html）の様にピリオド以下を指定して下さい。";
+constexpr const char* kNoDefinition = "変換する定義名が選択されていません。";
+constexpr const char* kSourceMissing = "変換するファイルを保存しているフォルダは存在しません。";
+constexpr const char* kTargetMissing = "変換したファイル群を保存するフォルダが存在しません。";
+constexpr const char* kSameFolder =
+    "変換するファイルの保存フォルダと変換後保存するフォルダを同一にする事はできません。";
+constexpr const char* kNoFiles = "変換する対象のファイルがありません。";
+
+BatchCheck Refuse(BatchRefusal refusal, BatchFocus focus, const char* message,
+                  const char* hint = "") {
+  return BatchCheck{refusal, focus, message, hint};
+}
+
+// The folder as the file system is asked for it: the text trimmed, as the
+// existence checks see it.
+std::string FolderPath(std::string_view folderText) { return std::string(TrimView(folderText)); }
+
+// Two texts can name one directory (a symbolic link, "..", a doubled separator);
+// a run into its own source folder would overwrite the files it reads.
+bool SameDirectory(const std::string& a, const std::string& b) {
+  struct stat sa {};
+  struct stat sb {};
+  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// True when the bytes hold no line end but CR LF, so the copy that
+// NormalizeLineEnds makes can be spared. Each LF is checked for its CR; equal
+// counts then leave no lone CR.
+bool HasOnlyCrLf(std::string_view text) {
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  std::size_t lineFeeds = 0;
+  for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', end - p)));
+       ++p) {
+    if (p == begin || p[-1] != '\r') return false;
+    ++lineFeeds;
+  }
+  std::size_t carriageReturns = 0;
+  for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\r', end - p)));
+       ++p) {
+    ++carriageReturns;
+  }
+  return carriageReturns == lineFeeds;
+}
+
+// A symbolic link in the target folder that leads back into the source folder
+// would have the run write over a source file, perhaps before it is read.
+bool LeadsIntoFolder(const std::string& targetPath, const struct stat& folder) {
+  struct stat st {};
+  if (::lstat(targetPath.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return false;
+  char* real = ::realpath(targetPath.c_str(), nullptr);
+  if (!real) return false;
+  std::string resolved(real);
+  std::free(real);
+  resolved.resize(resolved.rfind(fs::kSeparator) + 1);
+  struct stat parent {};
+  return ::stat(resolved.c_str(), &parent) == 0 && parent.st_dev == folder.st_dev &&
+         parent.st_ino == folder.st_ino;
+}
+
+}  // namespace
+
+std::string WithTrailingSeparator(std::string folder) {
+  // In UTF-8 a '/' byte never stands inside another character, so the last byte
+  // decides.
+  if (folder.empty() || folder.back() != fs::kSeparator) folder += fs::kSeparator;
+  return folder;
+}
+
+std::string FileExtension(std::string_view path) {
+  for (std::size_t i = path.size(); i > 0; --i) {
+    const char c = path[i - 1];
+    if (c == '.') return std::string(path.substr(i - 1));
+    if (c == fs::kSeparator) break;
+  }
+  return {};
+}
+
+bool IsListedExtension(std::string_view extension, const std::vector<std::string>& entries) {
+  const std::string sjis = cp932::FromUtf8(extension);
+  const std::string_view wanted = TrimView(sjis);
+  for (const auto& entry : entries) {
+    if (TrimView(entry) == wanted) return true;
+  }
+  return false;
+}
+
+std::vector<std::string> MakeFileList(const std::string& folder) {
+  return fs::ListRegularFiles(folder);
+}
+
+BatchCheck CheckBatchSettings(BatchSettings& settings, std::vector<std::string>& fileList) {
+  fileList.clear();
+  if (settings.sourceFolder.empty())
+    return Refuse(BatchRefusal::NoSourceFolder, BatchFocus::SourceEdit, kNoSourceFolder);
+  settings.sourceFolder = WithTrailingSeparator(std::move(settings.sourceFolder));
+  if (settings.targetFolder.empty())
+    return Refuse(BatchRefusal::NoTargetFolder, BatchFocus::TargetEdit, kNoTargetFolder);
+  settings.targetFolder = WithTrailingSeparator(std::move(settings.targetFolder));
+  if (settings.extensions.empty())
+    return Refuse(BatchRefusal::NoExtensions, BatchFocus::ExtensionList, kNoExtensions,
+                  kExtensionHint);
+  if (settings.definitionIndex < 0 || settings.definitionIndex >= kSlotCount)
+    return Refuse(BatchRefusal::NoDefinition, BatchFocus::ExtensionList, kNoDefinition);
+
+  const std::string source = FolderPath(settings.sourceFolder);
+  const std::string target = FolderPath(settings.targetFolder);
+  if (!fs::DirectoryExists(source))
+    return Refuse(BatchRefusal::SourceMissing, BatchFocus::SourceEdit, kSourceMissing);
+  if (!fs::DirectoryExists(target))
+    return Refuse(BatchRefusal::TargetMissing, BatchFocus::TargetEdit, kTargetMissing);
+  if (settings.sourceFolder == settings.targetFolder || SameDirectory(source, target))
+    return Refuse(BatchRefusal::SameFolder, BatchFocus::Unchanged, kSameFolder);
+
+  // The folder whose existence was checked is the one listed and read.
+  fileList = MakeFileList(source);
+  if (fileList.empty())
+    return Refuse(BatchRefusal::NoFiles, BatchFocus::Unchanged, kNoFiles);
+  return {};
+}
+
+std::string ConvertFileContent(const ConversionDefinition& definition, std::string bytes) {
+  if (HasOnlyCrLf(bytes)) return ConvertText(definition, bytes);
+  std::string text = NormalizeLineEnds(bytes);
+  std::string().swap(bytes);
+  return ConvertText(definition, text);
+}
+
+BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::string>& fileList,
+                     const ConversionDefinition& definition,
+                     const std::function<void(int percent)>& progress) {
+  const std::string source = WithTrailingSeparator(FolderPath(settings.sourceFolder));
+  const std::string target = WithTrailingSeparator(FolderPath(settings.targetFolder));
+  // Checked again here so that no caller can make a run write over its own sources.
+  if (source == target || SameDirectory(source, target)) throw Error(std::string(kSameFolder));
+  struct stat sourceFolder {};
+  if (::stat(source.c_str(), &sourceFolder) != 0) throw Error(std::string(kSourceMissing));
+
+  BatchResult result;
+  const std::size_t count = fileList.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (progress) progress(static_cast<int>(i * 100 / count));
+    // The name is kept whole: trimming it could read a neighbour whose name
+    // lacks the blank, and write it under the wrong name.
+    const std::string& name = fileList[i];
+    const std::string sourcePath = source + name;
+    if (!IsListedExtension(FileExtension(sourcePath), settings.extensions)) {
+      ++result.skipped;
+      continue;
+    }
+    const std::string targetPath = target + name;
+    if (LeadsIntoFolder(targetPath, sourceFolder)) throw Error::CannotCreate(targetPath);
+    const std::string converted =
+        ConvertFileContent(definition, fs::ReadWholeFileOrThrow(sourcePath));
+    fs::WriteFileAtomically(targetPath, converted);
+    ++result.converted;
+  }
+  return result;
+}
+
+}  // namespace kt
