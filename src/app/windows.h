@@ -20,7 +20,11 @@ extern Tfrm_beforeittkatu* frm_beforeittkatu;
 extern Tfrm_kakucyoushi* frm_kakucyoushi;
 extern Tfrm_henkancyu* frm_henkancyu;
 
+class QIcon;
+
 namespace kt::ui {
+// The program's icon, which every window shows.
+QIcon ProgramIcon();
 // Creates the eight windows in their fixed order (the main window first), all hidden.
 void CreateWindows();
 // Destroys them again (tests and the end of the program).

@@ -17,6 +17,10 @@ class Form : public QDialog {
   // classic frame (8 pixels of border across, 34 of border and caption down).
   void SetOuterSize(int width, int height);
   void SetClientSize(int width, int height);
+  // A dialog border: fixed size, no minimise or maximise button.
+  void SetFixedBorder();
+  // A sizeable border with minimise and maximise buttons, as a main window has.
+  void SetSizeableBorder();
 
   // Centres the window, shows it modally and returns when it has been closed.
   int ShowModal();
@@ -24,6 +28,14 @@ class Form : public QDialog {
   void ShowNonModal();
   // Hides the window and ends its modal showing, if any.
   void CloseForm();
+
+  // Shows the main window and runs the message loop until that window is closed,
+  // whatever other windows are still open.
+  static int RunMessageLoop(Form& mainWindow);
+
+  // Centres the window on the screen before it becomes visible, and runs the
+  // activation handler once it is.
+  void setVisible(bool visible) override;
 
  protected:
   // Each time the window is shown.
@@ -35,6 +47,12 @@ class Form : public QDialog {
 
   void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;  // Escape closes nothing
+
+ private:
+  void CentreOnScreen();
+  void RunOnActivate();
+
+  bool fixedBorder_ = false;
 };
 
 }  // namespace kt::ui

@@ -32,6 +32,10 @@ void ShowSystemError(const QString& text);
 void ShowSystemMessage(const QString& text);
 void ShowPlainMessage(const QString& text);
 
+// The program file's name without its folder and without everything from its
+// first "." on: the caption of the standard error report.
+QString ApplicationTitle();
+
 // The text of the standard error report: the message with "." appended unless it
 // is empty or its last character compares at or below ".".
 QString ErrorReportText(const QString& message);

@@ -2,6 +2,7 @@
 // The controls the windows rely on, with the behaviour the program expects of
 // them and Shift-JIS bytes at their interface.
 
+#include <QColor>
 #include <QComboBox>
 #include <QFont>
 #include <QLabel>
@@ -24,6 +25,20 @@ QFont DesignFont(int pixelSize = 12, bool fixedPitch = false);
 QPushButton* MakeButton(QWidget* parent, const QString& caption, int left, int top,
                         int width, int height);
 
+// A filled rectangle with a 1-pixel outline.
+class ShapeRect : public QWidget {
+  Q_OBJECT
+ public:
+  ShapeRect(QWidget* parent, const QColor& fill, const QColor& outline);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QColor fill_;
+  QColor outline_;
+};
+
 // A single-line edit. Typed or pasted characters that CP932 cannot hold become '?'.
 class SjisLineEdit : public QLineEdit {
   Q_OBJECT
@@ -44,9 +59,17 @@ class SjisMemo : public QPlainTextEdit {
   void SetText(std::string_view sjis);
   void Clear();
 
+ protected:
+  // Typed, composed and pasted text is cut down to what CP932 can hold before
+  // it reaches the document, so what is shown is what is saved and converted.
+  void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
+  void insertFromMimeData(const QMimeData* source) override;
+
  private:
   std::string bytes_;
   bool pristine_ = true;
+  bool settingText_ = false;
 };
 
 // An editable combo box with an unsorted list and no auto-completion.
@@ -71,6 +94,9 @@ class SjisComboBox : public QComboBox {
 
  signals:
   void Changed();
+
+ private:
+  void DropSelectionKeepText();
 };
 
 // A single-selection list of byte strings.
