@@ -1,1 +1,4 @@
-# filled in as the component lands
+kototsugi_core_test(test_core_text test_core_text.cpp)
+kototsugi_core_test(test_core_files test_core_files.cpp)
+kototsugi_core_test(test_core_engine test_core_engine.cpp)
+kototsugi_core_test(test_core_fuzz test_core_fuzz.cpp)

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "conversion/engine.h"
+#include "core/line_reader.h"
+#include "test_core_reference.h"
+
+// Seeded random inputs from a small alphabet, so that matches, lead runs, NULs and
+// line ends are frequent, checked against the straightforward rules.
+namespace kt {
+namespace {
+
+// The first eight hold no line end, NUL or 0x1A.
+constexpr char kAlphabet[] = {'a', 'b', '\\', '\x82', '\x81', '\xE0', '\xA0', '\xB1',
+                              '\r', '\n', ' ', '\0', '\x1A'};
+
+class Random {
+ public:
+  explicit Random(unsigned seed) : gen_(seed) {}
+  std::size_t Below(std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(gen_); }
+  std::string Bytes(std::size_t n, std::size_t alphabet = sizeof kAlphabet) {
+    std::string s(n, '\0');
+    for (char& c : s) c = kAlphabet[Below(alphabet)];
+    return s;
+  }
+  // NULs are rare in real text; most inputs get none, some get a few.
+  std::string Text(std::size_t n) {
+    std::string s = Bytes(n, sizeof kAlphabet - 3);
+    if (n > 0 && Below(4) == 0) s[Below(n)] = '\0';
+    return s;
+  }
+
+ private:
+  std::mt19937 gen_;
+};
+
+TEST(Fuzz, ReplaceAllAgreesWithTheReference) {
+  Random r(20240601);
+  for (int i = 0; i < 100000; ++i) {
+    const std::string text = r.Text(r.Below(64));
+    const std::string pattern = r.Bytes(1 + r.Below(4), 6 + r.Below(8));
+    const std::string replacement = r.Bytes(r.Below(4));
+    ASSERT_EQ(ReplaceAll(text, pattern, replacement), reference::ReplaceAll(text, pattern, replacement))
+        << "seed step " << i;
+  }
+}
+
+TEST(Fuzz, ConvertTextAgreesWithTheReferenceAcrossBlocks) {
+  Random r(77);
+  for (int i = 0; i < 400; ++i) {
+    // Some texts are long enough to be converted in several blocks.
+    const std::size_t size = i % 20 == 0 ? 150000 + r.Below(150000) : r.Below(400);
+    const std::string text = r.Text(size);
+    ConversionDefinition d;
+    for (ReplacementPair& pair : d.Pairs) {
+      if (r.Below(5) == 0) continue;
+      pair.Before = r.Bytes(1 + r.Below(i % 7 == 0 ? 300 : 3), 7);
+      pair.After = r.Bytes(r.Below(4), 9);
+    }
+    d.LineBreakFlag = r.Below(2) == 0;
+    ASSERT_EQ(ConvertText(d, text), reference::ConvertText(d, text)) << "step " << i;
+  }
+}
+
+TEST(Fuzz, LineReaderAgreesWithTheReference) {
+  Random r(5);
+  for (int i = 0; i < 3000; ++i) {
+    // Without line ends at times, so that long lines are cut into pieces.
+    std::string file = r.Bytes(r.Below(800), i % 3 == 0 ? 8 : sizeof kAlphabet);
+    if (r.Below(2) == 0) {
+      for (std::size_t k = 0; k < file.size(); ++k) {
+        if (file[k] == '\x1A') file[k] = 'a';
+      }
+    }
+    TextModeLineReader reader(file);
+    std::vector<std::string> lines;
+    while (auto line = reader.NextLine()) lines.push_back(*line);
+    ASSERT_EQ(lines, reference::Lines(file)) << "step " << i;
+  }
+}
+
+}  // namespace
+}  // namespace kt
