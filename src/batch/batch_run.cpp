@@ -139,11 +139,9 @@ BatchCheck CheckBatchSettings(BatchSettings& settings, std::vector<std::string>&
   return {};
 }
 
-std::string ConvertFileContent(const ConversionDefinition& definition, std::string bytes) {
+std::string ConvertFileContent(const ConversionDefinition& definition, std::string_view bytes) {
   if (HasOnlyCrLf(bytes)) return ConvertText(definition, bytes);
-  std::string text = NormalizeLineEnds(bytes);
-  std::string().swap(bytes);
-  return ConvertText(definition, text);
+  return ConvertText(definition, NormalizeLineEnds(bytes));
 }
 
 BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::string>& fileList,

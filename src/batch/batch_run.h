@@ -61,7 +61,7 @@ BatchCheck CheckBatchSettings(BatchSettings& settings, std::vector<std::string>&
 
 // What a run writes for a file of these bytes: every line end made CR LF, then
 // ConvertText. The command line's convert gives the same bytes.
-std::string ConvertFileContent(const ConversionDefinition& definition, std::string bytes);
+std::string ConvertFileContent(const ConversionDefinition& definition, std::string_view bytes);
 
 struct BatchResult {
   int converted = 0;

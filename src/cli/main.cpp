@@ -2,10 +2,12 @@
 // core and the same data files in the current folder.
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -57,14 +59,9 @@ std::optional<int> ParseSlot(std::string_view text) {
   return text[0] - '0';
 }
 
-// The whole input in one buffer: a regular file is read into room for its size,
-// so a large file costs one allocation and a few reads.
-std::string ReadAll(int fd, const std::string& nameForErrors) {
-  struct stat st {};
-  std::size_t room = 1 << 16;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0)
-    room = static_cast<std::size_t>(st.st_size) + 1;
-  std::string data(room, '\0');
+// Read from a pipe or a terminal: grown as it comes.
+std::string ReadStream(int fd, const std::string& nameForErrors) {
+  std::string data(std::size_t{1} << 16, '\0');
   std::size_t length = 0;
   for (;;) {
     if (length == data.size()) data.resize(data.size() * 2);
@@ -80,19 +77,68 @@ std::string ReadAll(int fd, const std::string& nameForErrors) {
   return data;
 }
 
-std::string ReadInput(const std::string& file) {
-  if (file.empty() || file == "-") return ReadAll(STDIN_FILENO, "-");
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw kt::Error::CannotOpen(file);
-  try {
-    std::string data = ReadAll(fd, file);
-    ::close(fd);
-    return data;
-  } catch (...) {
-    ::close(fd);
-    throw;
-  }
+// Written by the SIGBUS handler, which may only make async-signal-safe calls.
+std::string gMappedFileMessage;
+
+[[noreturn]] void OnMappedFileShrunk(int) {
+  // Nothing has gone to standard output yet: the result is written only once whole.
+  (void)!::write(STDERR_FILENO, gMappedFileMessage.data(), gMappedFileMessage.size());
+  ::_exit(1);
 }
+
+// The input bytes. A regular file is mapped rather than copied: the engine reads
+// it straight from the page cache, which spares a copy and a page fault per page.
+class Input {
+ public:
+  explicit Input(const std::string& file) {
+    if (file.empty() || file == "-") {
+      Adopt(STDIN_FILENO, "-");
+      return;
+    }
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw kt::Error::CannotOpen(file);
+    try {
+      Adopt(fd, file);
+    } catch (...) {
+      ::close(fd);
+      throw;
+    }
+    ::close(fd);
+  }
+  ~Input() {
+    if (map_) ::munmap(map_, size_);
+  }
+  Input(const Input&) = delete;
+  Input& operator=(const Input&) = delete;
+
+  std::string_view bytes() const {
+    return map_ ? std::string_view(static_cast<const char*>(map_), size_) : std::string_view(owned_);
+  }
+
+ private:
+  void Adopt(int fd, const std::string& name) {
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+      size_ = static_cast<std::size_t>(st.st_size);
+      void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+      if (map != MAP_FAILED) {
+        map_ = map;
+        // A file cut short by another program while mapped would fault on the
+        // missing pages; report it as the unreadable file it has become.
+        gMappedFileMessage = kt::Error::CannotOpen(name).Utf8() + "\n";
+        struct sigaction action {};
+        action.sa_handler = OnMappedFileShrunk;
+        ::sigaction(SIGBUS, &action, nullptr);
+        return;
+      }
+    }
+    owned_ = ReadStream(fd, name);
+  }
+
+  std::string owned_;
+  void* map_ = nullptr;
+  std::size_t size_ = 0;
+};
 
 void WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -117,7 +163,8 @@ std::optional<kt::LoadedDefinition> LoadSlot(int slot) {
 int Convert(int slot, const std::string& file) {
   const auto loaded = LoadSlot(slot);
   if (!loaded) return kExitFailure;
-  const std::string result = kt::ConvertFileContent(loaded->Definition, ReadInput(file));
+  const Input input(file);
+  const std::string result = kt::ConvertFileContent(loaded->Definition, input.bytes());
   WriteAll(STDOUT_FILENO, result);
   return kExitOk;
 }
