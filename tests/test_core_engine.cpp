@@ -161,9 +161,9 @@ TEST(Engine, LinearOnRunsOfLeadBytes) {
   // Every candidate stands at a trail position; rescanning the run back to the start
   // of the rest at each one would take hours here.
   std::string text = "A";
-  for (int i = 0; i < (4 << 20); ++i) text += "\x81\x82";
+  for (int i = 0; i < (1 << 20); ++i) text += "\x81\x82";
   EXPECT_EQ(ReplaceAll(text, "\x82\x81", "R"), text);
-  EXPECT_EQ(ReplaceAll(std::string(8 << 20, '\x82'), "\x82\x82", ""), "");
+  EXPECT_EQ(ReplaceAll(std::string(4 << 20, '\x82'), "\x82\x82", ""), "");
 }
 
 }  // namespace
