@@ -1,1 +1,3 @@
-# filled in as the component lands
+kototsugi_gui_test(test_ui_conversion
+  test_ui_conversion.cpp test_ui_editor.cpp test_ui_conversion_support.h)
+target_link_libraries(test_ui_conversion PRIVATE kototsugi_gui_support)
