@@ -64,7 +64,7 @@ void DropFiles(QWidget* widget, const QStringList& paths) {
   QList<QUrl> urls;
   for (const QString& path : paths) urls.append(QUrl::fromLocalFile(path));
   mime.setUrls(urls);
-  const QPoint pos = target->mapFrom(widget, widget->rect().center());
+  const QPoint pos = widget->mapTo(target, widget->rect().center());
   QDragEnterEvent enter(pos, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(target, &enter);
   ASSERT_TRUE(enter.isAccepted()) << "the drag was refused";

@@ -102,9 +102,16 @@ int Form::RunMessageLoop(Form& mainWindow) {
 
 void Form::setVisible(bool visible) {
   const bool showing = visible && !isVisible();
-  if (showing) CentreOnScreen();
+  QSize outer;
+  if (showing) {
+    CentreOnScreen();
+    outer = frameGeometry().size();
+  }
   QDialog::setVisible(visible);
-  if (showing && isVisible()) RunOnActivate();
+  if (!showing || !isVisible()) return;
+  // The frame is known only once the window is on screen the first time.
+  if (frameGeometry().size() != outer) CentreOnScreen();
+  RunOnActivate();
 }
 
 void Form::showEvent(QShowEvent* event) {
