@@ -194,7 +194,8 @@ kt::ConversionDefinition Definition(std::vector<std::pair<std::string, std::stri
   return d;
 }
 
-class BatchRun : public TempFolder {
+// Every run test goes both ways: plain, and reading ahead on a second thread.
+class BatchRun : public TempFolder, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
     TempFolder::SetUp();
@@ -204,14 +205,17 @@ class BatchRun : public TempFolder {
   }
   kt::BatchResult Run(const std::vector<std::string>& files, const kt::ConversionDefinition& d,
                       std::vector<int>* positions = nullptr) {
-    return kt::RunBatch(settings_, files, d, [positions](int p) {
-      if (positions) positions->push_back(p);
-    });
+    return kt::RunBatch(
+        settings_, files, d,
+        [positions](int p) {
+          if (positions) positions->push_back(p);
+        },
+        kt::BatchRunOptions{.readAhead = GetParam()});
   }
   kt::BatchSettings settings_;
 };
 
-TEST_F(BatchRun, ProgressStandsBeforeEachFile) {
+TEST_P(BatchRun, ProgressStandsBeforeEachFile) {
   for (const char* name : {"1.txt", "2.bin", "3.txt", "4.bin"}) WriteBytes(Path("src/") + name, "");
   std::vector<int> positions;
   Run({"1.txt", "2.bin", "3.txt", "4.bin"}, Definition({}), &positions);
@@ -221,7 +225,7 @@ TEST_F(BatchRun, ProgressStandsBeforeEachFile) {
   EXPECT_EQ(positions, std::vector<int>{0});
 }
 
-TEST_F(BatchRun, ListedFilesAreConvertedWithCrLfAndOthersLeftAlone) {
+TEST_P(BatchRun, ListedFilesAreConvertedWithCrLfAndOthersLeftAlone) {
   WriteBytes(Path("src/lf.txt"), "abc\nab\rx\r\nend");
   WriteBytes(Path("src/empty.txt"), "");
   WriteBytes(Path("src/other.dat"), "abc\n");
@@ -237,13 +241,13 @@ TEST_F(BatchRun, ListedFilesAreConvertedWithCrLfAndOthersLeftAlone) {
   EXPECT_EQ(ReadBytes(Path("src/lf.txt")), "abc\nab\rx\r\nend");
 }
 
-TEST_F(BatchRun, LineBreakFlagLeavesNoCrOrLf) {
+TEST_P(BatchRun, LineBreakFlagLeavesNoCrOrLf) {
   WriteBytes(Path("src/a.txt"), "a\r\nb\nc\rd\n");
   Run({"a.txt"}, Definition({}, true));
   EXPECT_EQ(ReadBytes(Path("dst/a.txt")), "abcd");
 }
 
-TEST_F(BatchRun, NamesAreKeptWholeNotTrimmed) {
+TEST_P(BatchRun, NamesAreKeptWholeNotTrimmed) {
   WriteBytes(Path("src/a.txt "), "blank\n");
   WriteBytes(Path("src/a.txt"), "plain\n");
   Run({"a.txt "}, Definition({}));
@@ -251,7 +255,7 @@ TEST_F(BatchRun, NamesAreKeptWholeNotTrimmed) {
   EXPECT_FALSE(stdfs::exists(Path("dst/a.txt")));
 }
 
-TEST_F(BatchRun, VanishedFileStopsTheRunAndKeepsWhatWasWritten) {
+TEST_P(BatchRun, VanishedFileStopsTheRunAndKeepsWhatWasWritten) {
   WriteBytes(Path("src/1.txt"), "one");
   try {
     Run({"1.txt", "gone.txt", "3.txt"}, Definition({}));
@@ -263,7 +267,7 @@ TEST_F(BatchRun, VanishedFileStopsTheRunAndKeepsWhatWasWritten) {
   EXPECT_FALSE(stdfs::exists(Path("dst/3.txt")));
 }
 
-TEST_F(BatchRun, TargetThatCannotBeCreatedStopsTheRun) {
+TEST_P(BatchRun, TargetThatCannotBeCreatedStopsTheRun) {
   WriteBytes(Path("src/1.txt"), "one");
   WriteBytes(Path("src/2.txt"), "two");
   stdfs::create_directories(Path("dst/2.txt"));
@@ -277,7 +281,7 @@ TEST_F(BatchRun, TargetThatCannotBeCreatedStopsTheRun) {
   EXPECT_TRUE(stdfs::is_directory(Path("dst/2.txt")));
 }
 
-TEST_F(BatchRun, NeverWritesIntoItsOwnSourceFolder) {
+TEST_P(BatchRun, NeverWritesIntoItsOwnSourceFolder) {
   WriteBytes(Path("src/a.txt"), "a");
   stdfs::create_directory_symlink(Path("src"), Path("link"));
   settings_.targetFolder = Path("link/");
@@ -285,7 +289,7 @@ TEST_F(BatchRun, NeverWritesIntoItsOwnSourceFolder) {
   EXPECT_EQ(ReadBytes(Path("src/a.txt")), "a");
 }
 
-TEST_F(BatchRun, LinkInTheTargetBackIntoTheSourceIsNotWrittenThrough) {
+TEST_P(BatchRun, LinkInTheTargetBackIntoTheSourceIsNotWrittenThrough) {
   WriteBytes(Path("src/a.txt"), "a");
   WriteBytes(Path("src/b.txt"), "b");
   stdfs::create_symlink(Path("src/b.txt"), Path("dst/a.txt"));
@@ -297,6 +301,22 @@ TEST_F(BatchRun, LinkInTheTargetBackIntoTheSourceIsNotWrittenThrough) {
   }
   EXPECT_EQ(ReadBytes(Path("src/b.txt")), "b");
 }
+
+TEST_P(BatchRun, StopsAtTheFirstFailureInListOrder) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 100; ++i) {
+    names.push_back(std::to_string(i) + ".txt");
+    if (i != 40) WriteBytes(Path("src/") + names.back(), std::string(5000, 'a'));
+  }
+  std::vector<int> positions;
+  EXPECT_THROW(Run(names, Definition({{"a", "b"}}), &positions), kt::Error);
+  EXPECT_EQ(positions.size(), 41u);
+  EXPECT_EQ(std::distance(stdfs::directory_iterator(Path("dst")), stdfs::directory_iterator()), 40);
+  EXPECT_EQ(ReadBytes(Path("dst/39.txt")), std::string(5000, 'b'));
+}
+
+INSTANTIATE_TEST_SUITE_P(Plain, BatchRun, ::testing::Values(false));
+INSTANTIATE_TEST_SUITE_P(ReadingAhead, BatchRun, ::testing::Values(true));
 
 TEST(BatchContent, SameBytesWhateverTheLineEnds) {
   const auto d = Definition({{"\r\n", "|"}});

@@ -2,8 +2,15 @@
 
 #include <sys/stat.h>
 
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 #include "core/bytes.h"
 #include "core/cp932.h"
@@ -144,9 +151,110 @@ std::string ConvertFileContent(const ConversionDefinition& definition, std::stri
   return ConvertText(definition, NormalizeLineEnds(bytes));
 }
 
+namespace {
+
+// One file of a run as the reading side hands it to the writing side.
+struct PreparedFile {
+  bool listed = false;
+  std::string converted;
+  std::exception_ptr error;  // the read failed; thrown when the file's turn comes
+};
+
+PreparedFile PrepareFile(const std::string& sourcePath, const BatchSettings& settings,
+                         const ConversionDefinition& definition) {
+  PreparedFile file;
+  try {
+    file.listed = IsListedExtension(FileExtension(sourcePath), settings.extensions);
+    if (file.listed)
+      file.converted = ConvertFileContent(definition, fs::ReadWholeFileOrThrow(sourcePath));
+  } catch (...) {
+    file.error = std::current_exception();
+  }
+  return file;
+}
+
+// Reads and converts the files in list order on a thread of its own, a bounded
+// way ahead of the writer, and stops at the first file that fails.
+class ReadAhead {
+ public:
+  ReadAhead(const std::vector<std::string>& names, const std::string& source,
+            const BatchSettings& settings, const ConversionDefinition& definition)
+      : names_(names), source_(source), settings_(settings), definition_(definition),
+        worker_([this] { Work(); }) {}
+
+  ~ReadAhead() {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+  }
+
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  // The next file in list order.
+  PreparedFile Take() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return !queue_.empty(); });
+    PreparedFile file = std::move(queue_.front());
+    queue_.pop_front();
+    queuedBytes_ -= file.converted.size();
+    lock.unlock();
+    changed_.notify_all();
+    return file;
+  }
+
+ private:
+  static constexpr std::size_t kMaxFiles = 32;
+  static constexpr std::size_t kMaxBytes = std::size_t{32} << 20;
+
+  void Work() {
+    for (const std::string& name : names_) {
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] {
+          return stop_ || queue_.empty() || (queue_.size() < kMaxFiles && queuedBytes_ < kMaxBytes);
+        });
+        if (stop_) return;
+      }
+      PreparedFile file = PrepareFile(source_ + name, settings_, definition_);
+      const bool failed = file.error != nullptr;
+      {
+        const std::lock_guard lock(mutex_);
+        queuedBytes_ += file.converted.size();
+        queue_.push_back(std::move(file));
+      }
+      changed_.notify_all();
+      if (failed) return;
+    }
+  }
+
+  const std::vector<std::string>& names_;
+  const std::string& source_;
+  const BatchSettings& settings_;
+  const ConversionDefinition& definition_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<PreparedFile> queue_;
+  std::size_t queuedBytes_ = 0;
+  bool stop_ = false;
+  std::thread worker_;  // last, so that it starts once everything above exists
+};
+
+}  // namespace
+
 BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::string>& fileList,
                      const ConversionDefinition& definition,
                      const std::function<void(int percent)>& progress) {
+  return RunBatch(settings, fileList, definition, progress, BatchRunOptions{});
+}
+
+BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::string>& fileList,
+                     const ConversionDefinition& definition,
+                     const std::function<void(int percent)>& progress,
+                     const BatchRunOptions& options) {
   const std::string source = WithTrailingSeparator(FolderPath(settings.sourceFolder));
   const std::string target = WithTrailingSeparator(FolderPath(settings.targetFolder));
   // Checked again here so that no caller can make a run write over its own sources.
@@ -154,23 +262,31 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
   struct stat sourceFolder {};
   if (::stat(source.c_str(), &sourceFolder) != 0) throw Error(std::string(kSourceMissing));
 
-  BatchResult result;
   const std::size_t count = fileList.size();
+  std::optional<ReadAhead> ahead;
+  if (options.readAhead && count > 1) {
+    try {
+      ahead.emplace(fileList, source, settings, definition);
+    } catch (const std::system_error&) {
+      // No thread to be had: the run goes on without reading ahead.
+    }
+  }
+
+  BatchResult result;
   for (std::size_t i = 0; i < count; ++i) {
     if (progress) progress(static_cast<int>(i * 100 / count));
     // The name is kept whole: trimming it could read a neighbour whose name
     // lacks the blank, and write it under the wrong name.
     const std::string& name = fileList[i];
-    const std::string sourcePath = source + name;
-    if (!IsListedExtension(FileExtension(sourcePath), settings.extensions)) {
+    PreparedFile file = ahead ? ahead->Take() : PrepareFile(source + name, settings, definition);
+    if (!file.listed && !file.error) {
       ++result.skipped;
       continue;
     }
     const std::string targetPath = target + name;
     if (LeadsIntoFolder(targetPath, sourceFolder)) throw Error::CannotCreate(targetPath);
-    const std::string converted =
-        ConvertFileContent(definition, fs::ReadWholeFileOrThrow(sourcePath));
-    fs::WriteFileAtomically(targetPath, converted);
+    if (file.error) std::rethrow_exception(file.error);
+    fs::WriteFileAtomically(targetPath, file.converted);
     ++result.converted;
   }
   return result;

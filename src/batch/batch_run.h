@@ -76,4 +76,16 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
                      const ConversionDefinition& definition,
                      const std::function<void(int percent)>& progress = {});
 
+struct BatchRunOptions {
+  // Reads and converts the next files on a second thread while the current one
+  // is written. Progress, writes and errors stay in list order on the caller's
+  // thread, so the outcome is that of a plain run.
+  bool readAhead = false;
+};
+
+BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::string>& fileList,
+                     const ConversionDefinition& definition,
+                     const std::function<void(int percent)>& progress,
+                     const BatchRunOptions& options);
+
 }  // namespace kt
