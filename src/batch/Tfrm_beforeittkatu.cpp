@@ -25,6 +25,7 @@ QGroupBox* MakeGroup(QWidget* parent, const QString& title, int left, int top, i
 Tfrm_beforeittkatu::Tfrm_beforeittkatu() {
   SetCaption(QStringLiteral("一括処理設定"));
   SetOuterSize(537, 394);
+  SetFixedBorder();
 
   Shape1 = new QFrame(this);
   Shape1->setGeometry(8, 8, 513, 33);

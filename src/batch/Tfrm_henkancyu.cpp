@@ -6,6 +6,7 @@
 Tfrm_henkancyu::Tfrm_henkancyu() {
   SetCaption(QStringLiteral("一括変換中"));
   SetOuterSize(392, 94);
+  SetFixedBorder();
   ProgressBar1 = new QProgressBar(this);
   ProgressBar1->setGeometry(12, 19, 360, 22);
   ProgressBar1->setRange(0, 100);

@@ -9,6 +9,7 @@
 Tfrm_kakucyoushi::Tfrm_kakucyoushi() {
   SetCaption(QStringLiteral("frm_kakucyoushi"));
   SetOuterSize(160, 142);
+  SetFixedBorder();
 
   // The band in the colour of an inactive window caption.
   Shape1 = new QFrame(this);
