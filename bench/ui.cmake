@@ -1,1 +1,2 @@
-# filled in as the component lands
+kototsugi_benchmark(bench_ui_convert bench_ui_convert.cpp)
+target_link_libraries(bench_ui_convert PRIVATE kototsugi_ui)
