@@ -32,7 +32,6 @@ Tfrm_main::Tfrm_main() {
   lblb = new QLabel(this);
   lblb->setFont(kt::ui::DesignFont(12, true));
   lblb->setTextFormat(Qt::PlainText);
-  lblb->setAttribute(Qt::WA_TranslucentBackground);
   lblb->move(16, 16);
   lblb->adjustSize();
 

@@ -79,7 +79,8 @@ SjisMemo::SjisMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-  setTabChangesFocus(false);
+  // Tab moves on to the next control, as the tab order of the windows expects.
+  setTabChangesFocus(true);
   // Files dropped on the memo belong to its window, which loads them.
   setAcceptDrops(false);
   viewport()->setAcceptDrops(false);
