@@ -1,24 +1,49 @@
 #include "app/TAboutBox.h"
 
+#include <QPainter>
 #include <QPixmap>
 
 #include "platform/guard.h"
 #include "platform/widgets.h"
+
+namespace {
+
+// A panel with a lowered outer and a raised inner bevel, one pixel each, drawn
+// in the classic colours whatever the widget style.
+class BevelPanel : public QFrame {
+ public:
+  using QFrame::QFrame;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QColor shadow = palette().color(QPalette::Dark);
+    const QColor light = palette().color(QPalette::Light);
+    Edge(painter, rect(), shadow, light);
+    Edge(painter, rect().adjusted(1, 1, -1, -1), light, shadow);
+  }
+
+ private:
+  static void Edge(QPainter& painter, const QRect& r, const QColor& topLeft,
+                   const QColor& bottomRight) {
+    painter.setPen(topLeft);
+    painter.drawLine(r.topLeft(), r.topRight());
+    painter.drawLine(r.topLeft(), r.bottomLeft());
+    painter.setPen(bottomRight);
+    painter.drawLine(r.bottomLeft(), r.bottomRight());
+    painter.drawLine(r.topRight(), r.bottomRight());
+  }
+};
+
+}  // namespace
 
 TAboutBox::TAboutBox() {
   SetFixedBorder();
   SetCaption(QStringLiteral("バージョン情報"));
   SetClientSize(320, 267);
 
-  // A lowered outer bevel around a raised inner one.
-  Panel1 = new QFrame(this);
+  Panel1 = new BevelPanel(this);
   Panel1->setGeometry(8, 8, 305, 217);
-  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  Panel1->setLineWidth(1);
-  auto* inner = new QFrame(Panel1);
-  inner->setGeometry(1, 1, 303, 215);
-  inner->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  inner->setLineWidth(1);
 
   ProgramIcon = new QLabel(Panel1);
   ProgramIcon->setGeometry(24, 16, 51, 51);
