@@ -16,6 +16,7 @@
 Tfrm_ChangeBefore::Tfrm_ChangeBefore() {
   SetCaption(QStringLiteral("変換定義ファイル指定"));
   SetOuterSize(257, 123);
+  SetFixedBorder();
 
   Cmb_Teigi = new kt::ui::SjisComboBox(this);
   Cmb_Teigi->setObjectName(QStringLiteral("Cmb_Teigi"));

@@ -7,6 +7,7 @@
 Tfrm_henkango::Tfrm_henkango() {
   SetCaption(QStringLiteral("変換後"));
   SetOuterSize(481, 519);
+  SetFixedBorder();
 
   Shape1 = new kt::ui::ShapeRect(this, QColor(0xA6, 0xCA, 0xF0), Qt::black);
   Shape1->setObjectName(QStringLiteral("Shape1"));

@@ -23,6 +23,7 @@ std::optional<int> SlotOfItemIndex(const std::string& text) {
 Tfrm_teigi::Tfrm_teigi() {
   SetCaption(QStringLiteral("定義編集"));
   SetOuterSize(347, 437);
+  SetFixedBorder();
 
   Cmb_Teigi = new kt::ui::SjisComboBox(this);
   Cmb_Teigi->setObjectName(QStringLiteral("Cmb_Teigi"));
