@@ -34,10 +34,13 @@ class ShowCounter : public QObject {
   explicit ShowCounter(QWidget* window) : window_(window) { window->installEventFilter(this); }
   ~ShowCounter() override { window_->removeEventFilter(this); }
   int shows = 0;
+  bool blocked = false;  // by a modal window: no input, not even its close box
 
  protected:
   bool eventFilter(QObject*, QEvent* event) override {
     if (event->type() == QEvent::Show) ++shows;
+    if (event->type() == QEvent::WindowBlocked) blocked = true;
+    if (event->type() == QEvent::WindowUnblocked) blocked = false;
     return false;
   }
 
@@ -305,11 +308,13 @@ TEST_F(BatchWindowTest, TargetThatCannotBeCreatedStopsTheRunAndLeavesBothWindows
   WriteFile(source + "/blocked.txt", "x");
   QDir().mkpath(kt::ui::FromPath(target + "/blocked.txt"));  // a folder where the file goes
 
+  ShowCounter progress(frm_henkancyu);
   InBatchWindow([&] {
     TypeFolder(frm_beforeittkatu->BEdit, source);
     TypeFolder(frm_beforeittkatu->AEdit, target);
     PickItem(frm_beforeittkatu->Cmb_Teigi, 0);
     Click(frm_beforeittkatu->btn_henkan);
+    EXPECT_FALSE(progress.blocked);  // the user can close it
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0].kind, MessageKind::ErrorReport);
     EXPECT_EQ(services.messages[0].text,

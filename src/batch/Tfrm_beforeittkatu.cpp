@@ -128,7 +128,7 @@ void Tfrm_beforeittkatu::btn_henkanClick() {
   const auto loaded = kt::LoadConversionDefinition(settings.definitionIndex + 1);
   if (!loaded) return;
 
-  frm_henkancyu->ShowNonModal();
+  frm_henkancyu->ShowOver(this);
   kt::RunBatch(settings, LBFileList, loaded->Definition,
                [](int percent) { frm_henkancyu->SetPosition(percent); });
   frm_henkancyu->CloseForm();

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QWindow>
 
 Tfrm_henkancyu::Tfrm_henkancyu() {
   SetCaption(QStringLiteral("一括変換中"));
@@ -12,6 +13,14 @@ Tfrm_henkancyu::Tfrm_henkancyu() {
   ProgressBar1->setRange(0, 100);
   ProgressBar1->setValue(0);
   ProgressBar1->setTextVisible(false);
+}
+
+void Tfrm_henkancyu::ShowOver(QWidget* owner) {
+  // A modal window blocks every window but those it is the transient parent of.
+  winId();
+  owner->winId();
+  windowHandle()->setTransientParent(owner->windowHandle());
+  ShowNonModal();
 }
 
 void Tfrm_henkancyu::SetPosition(int percent) {
