@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QDir>
+#include <QStringList>
 #include <QTest>
 #include <memory>
 
@@ -185,6 +187,26 @@ TEST_F(EditorTest, EnterAndEscapePressNoButton) {
 
   Click(editor->Button1);
   EXPECT_FALSE(editor->isVisible());
+}
+
+TEST_F(EditorTest, TabWalksTheNameTheBoxTheRowsThenSaveAndClose) {
+  auto editor = OpenEditor();
+  QApplication::setActiveWindow(editor.get());
+  editor->Cmb_Teigi->setFocus(Qt::OtherFocusReason);
+
+  QStringList expected = {QStringLiteral("CBkaigyou")};
+  for (int row = 1; row <= kt::kPairCount; ++row) {
+    expected << QStringLiteral("bedit%1").arg(row) << QStringLiteral("aedit%1").arg(row);
+  }
+  expected << QStringLiteral("Button2") << QStringLiteral("Button1") << QStringLiteral("Cmb_Teigi");
+  QStringList walked;
+  for (qsizetype i = 0; i < expected.size(); ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget* focused = QApplication::focusWidget();
+    while (focused != nullptr && focused->objectName().isEmpty()) focused = focused->parentWidget();
+    walked << (focused != nullptr ? focused->objectName() : QString());
+  }
+  EXPECT_EQ(walked, expected);
 }
 
 }  // namespace
