@@ -326,4 +326,45 @@ TEST_F(BatchWindowTest, TargetThatCannotBeCreatedStopsTheRunAndLeavesBothWindows
   });
 }
 
+TEST_F(BatchWindowTest, ListFileThatCannotBeReadOrWrittenIsReportedAndTheListBoxKeepsItsEntries) {
+  QDir().mkpath(kt::ui::FromPath(data.FilePath("changelist.rpl")));  // opens, but reads nothing
+  const QString path = kt::ui::FromPath(data.FilePath("changelist.rpl"));
+  InBatchWindow([&] {
+    EXPECT_EQ(services.messages,
+              (std::vector<ShownMessage>{
+                  {MessageKind::ErrorReport, QStringLiteral("ファイル %1 は開けません.").arg(path)}}));
+    EXPECT_EQ(frm_beforeittkatu->Cmb_Teigi->count(), 5);  // the names came first
+    EXPECT_EQ(frm_beforeittkatu->ListBox1->count(), 0);   // as the main window left it
+
+    services.messages.clear();
+    InAddDialog([&] {
+      TypeText(frm_kakucyoushi->Edit1, QStringLiteral(".txt"));
+      Click(frm_kakucyoushi->Button1);
+      EXPECT_EQ(services.messages,
+                (std::vector<ShownMessage>{{MessageKind::ErrorReport,
+                                            QStringLiteral("ファイル %1 を作成できません.").arg(path)}}));
+      EXPECT_EQ(frm_beforeittkatu->ListBox1->Items(), Names({".txt"}));
+    });
+  });
+}
+
+TEST_F(BatchWindowTest, TabGoesThroughTheControlsInTheirOrder) {
+  InBatchWindow([&] {
+    Tfrm_beforeittkatu* w = frm_beforeittkatu;
+    const std::vector<QWidget*> expected = {w->BEdit,   w->Button1, w->AEdit,     w->Button2,
+                                            w->ListBox1, w->Button3, w->btn_del, w->Cmb_Teigi,
+                                            w->btn_henkan, w->btn_cancel, w->BEdit};
+    std::vector<QWidget*> order = {w->BEdit};
+    QWidget* current = w->BEdit;
+    while (order.size() < expected.size()) {
+      do {
+        current = current->nextInFocusChain();
+      } while (!(current->focusPolicy() & Qt::TabFocus) || !current->isVisibleTo(w) ||
+               current->focusProxy() != nullptr);
+      order.push_back(current == w->Cmb_Teigi->lineEdit() ? w->Cmb_Teigi : current);
+    }
+    EXPECT_EQ(order, expected);
+  });
+}
+
 }  // namespace
