@@ -1,5 +1,6 @@
 #include "batch/batch_run.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <condition_variable>
@@ -11,6 +12,7 @@
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <unordered_set>
 
 #include "core/bytes.h"
 #include "core/cp932.h"
@@ -83,6 +85,20 @@ bool LeadsIntoFolder(const std::string& targetPath, const struct stat& folder) {
   struct stat parent {};
   return ::stat(resolved.c_str(), &parent) == 0 && parent.st_dev == folder.st_dev &&
          parent.st_ino == folder.st_ino;
+}
+
+// The names in the target folder that are such links, gathered once per run.
+std::unordered_set<std::string> LinksIntoFolder(const std::string& targetFolder,
+                                                const struct stat& folder) {
+  std::unordered_set<std::string> names;
+  DIR* dir = ::opendir(targetFolder.c_str());
+  if (!dir) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
+    if (LeadsIntoFolder(targetFolder + entry->d_name, folder)) names.insert(entry->d_name);
+  }
+  ::closedir(dir);
+  return names;
 }
 
 }  // namespace
@@ -202,7 +218,8 @@ class ReadAhead {
     queue_.pop_front();
     queuedBytes_ -= file.converted.size();
     lock.unlock();
-    changed_.notify_all();
+    // One reader and one writer, never both waiting: one wake-up is enough.
+    changed_.notify_one();
     return file;
   }
 
@@ -226,7 +243,7 @@ class ReadAhead {
         queuedBytes_ += file.converted.size();
         queue_.push_back(std::move(file));
       }
-      changed_.notify_all();
+      changed_.notify_one();
       if (failed) return;
     }
   }
@@ -262,6 +279,8 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
   struct stat sourceFolder {};
   if (::stat(source.c_str(), &sourceFolder) != 0) throw Error(std::string(kSourceMissing));
 
+  const std::unordered_set<std::string> linksIntoSource = LinksIntoFolder(target, sourceFolder);
+
   const std::size_t count = fileList.size();
   std::optional<ReadAhead> ahead;
   if (options.readAhead && count > 1) {
@@ -284,7 +303,7 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
       continue;
     }
     const std::string targetPath = target + name;
-    if (LeadsIntoFolder(targetPath, sourceFolder)) throw Error::CannotCreate(targetPath);
+    if (linksIntoSource.count(name) != 0) throw Error::CannotCreate(targetPath);
     if (file.error) std::rethrow_exception(file.error);
     fs::WriteFileAtomically(targetPath, file.converted);
     ++result.converted;
