@@ -143,6 +143,12 @@ TEST_F(BatchWindowTest, AddDialogRefusesBlanksAndItsFirstEntryWritesTheDefaultsW
       EXPECT_TRUE(frm_kakucyoushi->isVisible());
       EXPECT_EQ(frm_kakucyoushi->Edit1->Text(), entry);
       EXPECT_EQ(services.messages.size(), 1u);
+
+      // Neither button is the default or the cancel button.
+      QTest::keyClick(frm_kakucyoushi->Edit1, Qt::Key_Return);
+      QTest::keyClick(frm_kakucyoushi->Edit1, Qt::Key_Escape);
+      EXPECT_TRUE(frm_kakucyoushi->isVisible());
+      EXPECT_EQ(frm_beforeittkatu->ListBox1->count(), 6);
     });
 
     // Reloaded from the file when the dialog closed.
