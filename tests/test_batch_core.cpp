@@ -153,6 +153,7 @@ TEST(BatchPaths, SeparatorIsJudgedOnWholeUtf8Characters) {
   EXPECT_EQ(kt::WithTrailingSeparator("/a"), "/a/");
   EXPECT_EQ(kt::WithTrailingSeparator("/a/"), "/a/");
   EXPECT_EQ(kt::WithTrailingSeparator("/"), "/");
+  EXPECT_EQ(kt::WithTrailingSeparator(""), "");
   // ソ ends in 0xBD, 表 in 0xA8: neither is taken for anything but itself.
   EXPECT_EQ(kt::WithTrailingSeparator("/データ表"), "/データ表/");
 }

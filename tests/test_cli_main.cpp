@@ -45,12 +45,16 @@ class Cli : public ::testing::Test {
   // Runs the program in the fixture's folder; stdin comes from the given bytes.
   Outcome Run(const std::string& arguments, std::string_view input = {}) {
     WriteBytes(root_ / ".in", input);
-    const std::string command = "cd '" + root_.string() + "' && '" KOTOTSUGI_CLI "' " +
-                                arguments + " <.in >.out 2>.err";
+    return Shell("'" KOTOTSUGI_CLI "' " + arguments + " <.in");
+  }
+
+  // A shell command in the fixture's folder, its output captured.
+  Outcome Shell(const std::string& script) {
+    const std::string command =
+        "cd '" + root_.string() + "' && { " + script + "; } >.out 2>.err";
     const int raw = std::system(command.c_str());
-    Outcome o{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(root_ / ".out"),
-              ReadBytes(root_ / ".err")};
-    return o;
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(root_ / ".out"),
+            ReadBytes(root_ / ".err")};
   }
 
   // Slot 1 turns "a" into "x" and "\x83\x5C" (ソ) into "so"; the flag as given.
@@ -76,6 +80,15 @@ TEST_F(Cli, ConvertWritesWhatABatchRunWrites) {
     EXPECT_EQ(o.out, expected);
     EXPECT_EQ(o.err, "");
   }
+}
+
+TEST_F(Cli, ConvertReadsStandardInputFromWhereItStands) {
+  WriteSlot1();
+  WriteBytes(Path("in.txt"), "skip\na\n");
+  const Outcome o = Shell("{ dd bs=5 count=1 of=/dev/null 2>/dev/null; '" KOTOTSUGI_CLI
+                          "' convert 1; } <in.txt");
+  EXPECT_EQ(o.status, 0);
+  EXPECT_EQ(o.out, "x\r\n");
 }
 
 TEST_F(Cli, ConvertWithTheFlagOnDropsEveryLineBreak) {

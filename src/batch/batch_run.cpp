@@ -105,8 +105,8 @@ std::unordered_set<std::string> LinksIntoFolder(const std::string& targetFolder,
 
 std::string WithTrailingSeparator(std::string folder) {
   // In UTF-8 a '/' byte never stands inside another character, so the last byte
-  // decides.
-  if (folder.empty() || folder.back() != fs::kSeparator) folder += fs::kSeparator;
+  // decides. No text stays no text rather than becoming the root folder.
+  if (!folder.empty() && folder.back() != fs::kSeparator) folder += fs::kSeparator;
   return folder;
 }
 
@@ -274,6 +274,8 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
                      const BatchRunOptions& options) {
   const std::string source = WithTrailingSeparator(FolderPath(settings.sourceFolder));
   const std::string target = WithTrailingSeparator(FolderPath(settings.targetFolder));
+  if (source.empty()) throw Error(std::string(kNoSourceFolder));
+  if (target.empty()) throw Error(std::string(kNoTargetFolder));
   // Checked again here so that no caller can make a run write over its own sources.
   if (source == target || SameDirectory(source, target)) throw Error(std::string(kSameFolder));
   struct stat sourceFolder {};

@@ -119,7 +119,10 @@ class Input {
  private:
   void Adopt(int fd, const std::string& name) {
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    // Standard input may be a file already partly read by someone else: only
+    // a file read from its start is mapped.
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        ::lseek(fd, 0, SEEK_CUR) == 0) {
       size_ = static_cast<std::size_t>(st.st_size);
       void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
       if (map != MAP_FAILED) {
