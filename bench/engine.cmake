@@ -1,1 +1,1 @@
-# filled in as the component lands
+kototsugi_benchmark(bench_engine bench_engine.cpp)

@@ -1,18 +1,206 @@
 #include "conversion/engine.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__) && !defined(KOTOTSUGI_NO_SIMD)
+#include <immintrin.h>
+#define KT_X86_SIMD 1
 #endif
 
 #include "core/bytes.h"
 #include "core/line_reader.h"
+#include "core/memory.h"
 
 namespace kt {
 
 namespace {
+
+// --- Finding candidates ---------------------------------------------------------
+//
+// A candidate is a position at which the pattern's first byte stands and its last
+// byte m - 1 further on, or a position holding a NUL (the search ends at the first
+// one). Candidates are gathered in batches, so that the scan runs without a branch
+// per candidate and the checks then run over a short list.
+
+struct Probe {
+  const unsigned char* s;
+  std::size_t m;
+  unsigned char first;
+  unsigned char last;
+};
+
+struct Candidates {
+  static constexpr std::size_t kBatch = 256;
+  // Offsets from the position the batch started at; the spare room takes the
+  // unconditional writes of Flatten.
+  std::uint32_t offset[kBatch + 64];
+  std::size_t count = 0;
+  std::size_t scannedTo = 0;  // every position before this has been looked at
+};
+
+// Keeps a batch's offsets within 32 bits.
+constexpr std::size_t kMaxBatchSpan = std::size_t{1} << 30;
+
+// Appends base + each set bit of mask, writing eight entries at a time.
+inline void Flatten(std::uint64_t mask, std::uint32_t base, Candidates& out) {
+  std::uint32_t* p = out.offset + out.count;
+  out.count += static_cast<std::size_t>(__builtin_popcountll(mask));
+  while (mask != 0) {
+#pragma GCC unroll 8
+    for (int k = 0; k < 8; ++k) {
+      p[k] = base + static_cast<std::uint32_t>(__builtin_ctzll(mask | (std::uint64_t{1} << 63)));
+      mask &= mask - 1;
+    }
+    p += 8;
+  }
+}
+
+// The positions from c up to end that the 64-byte steps did not cover.
+inline void ScanTail(const Probe& pr, std::size_t from, std::size_t c, std::size_t end,
+                     Candidates& out) {
+  const unsigned char* t = pr.s + pr.m - 1;
+  for (; c < end && out.count < Candidates::kBatch; ++c) {
+    if ((pr.s[c] == pr.first && t[c] == pr.last) || pr.s[c] == 0) {
+      out.offset[out.count++] = static_cast<std::uint32_t>(c - from);
+    }
+  }
+  out.scannedTo = c;
+}
+
+#if KT_X86_SIMD
+void FindSse2(const Probe& pr, std::size_t from, std::size_t end, Candidates& out) {
+  const __m128i vFirst = _mm_set1_epi8(static_cast<char>(pr.first));
+  const __m128i vLast = _mm_set1_epi8(static_cast<char>(pr.last));
+  const __m128i vZero = _mm_setzero_si128();
+  const unsigned char* t = pr.s + pr.m - 1;
+  out.count = 0;
+  std::size_t c = from;
+  while (c + 64 <= end && out.count < Candidates::kBatch && c - from < kMaxBatchSpan) {
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pr.s + c + 16 * k));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + c + 16 * k));
+      const __m128i hit = _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(a, vFirst), _mm_cmpeq_epi8(b, vLast)),
+                                       _mm_cmpeq_epi8(a, vZero));
+      mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hit))) << (16 * k);
+    }
+    if (mask != 0) Flatten(mask, static_cast<std::uint32_t>(c - from), out);
+    c += 64;
+  }
+  ScanTail(pr, from, c, end, out);
+}
+
+__attribute__((target("avx2,popcnt,bmi")))
+void FindAvx2(const Probe& pr, std::size_t from, std::size_t end, Candidates& out) {
+  const __m256i vFirst = _mm256_set1_epi8(static_cast<char>(pr.first));
+  const __m256i vLast = _mm256_set1_epi8(static_cast<char>(pr.last));
+  const __m256i vZero = _mm256_setzero_si256();
+  const unsigned char* t = pr.s + pr.m - 1;
+  out.count = 0;
+  std::size_t c = from;
+  while (c + 64 <= end && out.count < Candidates::kBatch && c - from < kMaxBatchSpan) {
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 2; ++k) {
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pr.s + c + 32 * k));
+      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + c + 32 * k));
+      const __m256i hit = _mm256_or_si256(
+          _mm256_and_si256(_mm256_cmpeq_epi8(a, vFirst), _mm256_cmpeq_epi8(b, vLast)),
+          _mm256_cmpeq_epi8(a, vZero));
+      mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit))) << (32 * k);
+    }
+    if (mask != 0) Flatten(mask, static_cast<std::uint32_t>(c - from), out);
+    c += 64;
+  }
+  ScanTail(pr, from, c, end, out);
+}
+#else
+void FindScalar(const Probe& pr, std::size_t from, std::size_t end, Candidates& out) {
+  out.count = 0;
+  ScanTail(pr, from, from, std::min(end, from + kMaxBatchSpan), out);
+}
+#endif
+
+using FindFunction = void (*)(const Probe&, std::size_t, std::size_t, Candidates&);
+
+FindFunction ChooseFind() {
+#if KT_X86_SIMD
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
+      __builtin_cpu_supports("bmi")) {
+    return FindAvx2;
+  }
+  return FindSse2;
+#else
+  return FindScalar;
+#endif
+}
+
+const FindFunction Find = ChooseFind();
+
+// --- Output ---------------------------------------------------------------------
+
+// The growing buffer between two passes; unlike a string it never fills what it
+// is about to overwrite.
+class Buffer {
+ public:
+  Buffer() = default;
+  Buffer(const Buffer&) = delete;
+  Buffer& operator=(const Buffer&) = delete;
+  Buffer(Buffer&& other) noexcept : data_(other.data_), size_(other.size_), capacity_(other.capacity_) {
+    other.data_ = nullptr;
+    other.size_ = other.capacity_ = 0;
+  }
+  ~Buffer() { std::free(data_); }
+
+  const char* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+  void append(const char* p, std::size_t n) {
+    if (n == 0) return;
+    if (n > capacity_ - size_) Grow(n);
+    std::memcpy(data_ + size_, p, n);
+    size_ += n;
+  }
+
+  // Drops the first n bytes.
+  void Consume(std::size_t n) {
+    if (n == 0) return;
+    std::memmove(data_, data_ + n, size_ - n);
+    size_ -= n;
+  }
+
+ private:
+  void Grow(std::size_t n) {
+    const std::size_t capacity = std::max({capacity_ * 2, size_ + n, std::size_t{4096}});
+    char* data = static_cast<char*>(std::realloc(data_, capacity));
+    if (!data) throw std::bad_alloc();
+    data_ = data;
+    capacity_ = capacity;
+  }
+
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+// --- One pass -------------------------------------------------------------------
+
+// Bytes 1 to m - 2 of a candidate (the first and the last were compared already).
+inline bool MiddleEqual(const unsigned char* at, const unsigned char* pat, std::size_t m) {
+  if (m <= 2) return true;
+  if (m <= 12) {
+    for (std::size_t k = 1; k + 1 < m; ++k) {
+      if (at[k] != pat[k]) return false;
+    }
+    return true;
+  }
+  return std::memcmp(at + 1, pat + 1, m - 2) == 0;
+}
 
 // One ReplaceAll as a left-to-right transducer, fed a stream in blocks. Its state
 // between blocks is whether the first byte not yet decided stands at a trail
@@ -30,7 +218,8 @@ class Pass {
 
   // Appends the output decided by data[0, n) to out and returns how many input bytes
   // that took; with last the whole input is taken.
-  std::size_t Feed(const char* data, std::size_t n, bool last, std::string& out) {
+  template <typename Sink>
+  std::size_t Feed(const char* data, std::size_t n, bool last, Sink& out) {
     if (inert_ || nulSeen_) {
       out.append(data, n);
       return n;
@@ -39,9 +228,9 @@ class Pass {
     const auto* pat = reinterpret_cast<const unsigned char*>(pattern_.data());
     const std::size_t m = pattern_.size();
 
-    std::size_t emitted = 0;  // input before this is in out
-    std::size_t known = 0;    // a position whose trail state is known...
-    bool knownTrail = trail_; // ...and that state
+    std::size_t emitted = 0;   // input before this is in out
+    std::size_t known = 0;     // a position whose trail state is known...
+    bool knownTrail = trail_;  // ...and that state
 
     // Whether c stands at a trail position, judged from the last known position on,
     // which then moves to c: every byte is walked back over at most once.
@@ -49,71 +238,39 @@ class Pass {
       std::size_t j = c;
       while (j > known && IsLeadByte(s[j - 1])) --j;
       const bool odd = ((c - j) & 1) != 0;
-      const bool trail = j > known ? odd : (knownTrail != odd);
+      knownTrail = j > known ? odd : (knownTrail != odd);
       known = c;
-      knownTrail = trail;
-      return trail;
+      return knownTrail;
     };
 
-    // Candidate c: the first and last bytes of the pattern stand at c, or c holds a NUL.
-    // Returns true when c was a match (emitted); sets stop when a NUL ends the search.
-    bool stop = false;
-    auto visit = [&](std::size_t c) {
-      if (s[c] == 0) {
-        stop = true;
-        return false;
-      }
-      if (m > 2 && std::memcmp(s + c + 1, pat + 1, m - 2) != 0) return false;
-      if (trailAt(c)) return false;
-      out.append(data + emitted, c - emitted);
-      out.append(replacement_);
-      emitted = c + m;
-      known = emitted;
-      knownTrail = false;
-      return true;
-    };
-
-    const unsigned char first = pat[0];
-    const unsigned char lastByte = pat[m - 1];
-    std::size_t c = 0;
+    bool nul = false;
     if (n >= m) {
-      const std::size_t lastCandidate = n - m;
-#if defined(__SSE2__)
-      const __m128i vFirst = _mm_set1_epi8(static_cast<char>(first));
-      const __m128i vLast = _mm_set1_epi8(static_cast<char>(lastByte));
-      const __m128i vZero = _mm_setzero_si128();
-      while (!stop && c + 15 <= lastCandidate) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + c));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + c + m - 1));
-        unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-            _mm_and_si128(_mm_cmpeq_epi8(a, vFirst), _mm_cmpeq_epi8(b, vLast)),
-            _mm_cmpeq_epi8(a, vZero))));
-        std::size_t next = c + 16;
-        while (mask != 0) {
-          const std::size_t at = c + static_cast<std::size_t>(__builtin_ctz(mask));
-          if (visit(at)) {
-            next = at + m;
+      const Probe probe{s, m, pat[0], pat[m - 1]};
+      const std::size_t end = n - m + 1;  // candidates lie before this
+      Candidates batch;
+      std::size_t c = 0;
+      while (c < end && !nul) {
+        Find(probe, c, end, batch);
+        for (std::size_t i = 0; i < batch.count; ++i) {
+          const std::size_t p = c + batch.offset[i];
+          if (p < emitted) continue;  // inside the match just made
+          if (s[p] == 0) {
+            nul = true;
             break;
           }
-          if (stop) break;
-          mask &= mask - 1;
+          if (!MiddleEqual(s + p, pat, m) || trailAt(p)) continue;
+          out.append(data + emitted, p - emitted);
+          out.append(replacement_.data(), replacement_.size());
+          emitted = p + m;
+          known = emitted;
+          knownTrail = false;
         }
-        c = next;
-      }
-#endif
-      while (!stop && c <= lastCandidate) {
-        if ((s[c] == first && s[c + m - 1] == lastByte) || s[c] == 0) {
-          if (visit(c)) {
-            c += m;
-            continue;
-          }
-        }
-        ++c;
+        c = std::max(batch.scannedTo, emitted);
       }
     }
 
-    if (stop) nulSeen_ = true;
-    if (stop || last) {
+    if (nul) nulSeen_ = true;
+    if (nul || last) {
       out.append(data + emitted, n - emitted);
       return n;
     }
@@ -139,7 +296,7 @@ constexpr std::size_t kBlockSize = 64 * 1024;
 std::string RunPasses(std::vector<Pass>& passes, std::string_view text) {
   if (passes.empty()) return std::string(text);
   std::string out;
-  out.reserve(text.size() + text.size() / 4 + 64);
+  ReserveLarge(out, text.size() + text.size() / 4 + 64);
   if (passes.size() == 1) {
     passes[0].Feed(text.data(), text.size(), true, out);
     return out;
@@ -147,8 +304,7 @@ std::string RunPasses(std::vector<Pass>& passes, std::string_view text) {
 
   // inputs[i] feeds pass i (i >= 1): the undecided tail of the block before, then
   // the output of pass i - 1. The first pass reads the text itself.
-  std::vector<std::string> inputs(passes.size());
-  for (std::size_t i = 1; i < passes.size(); ++i) inputs[i].reserve(2 * kBlockSize);
+  std::vector<Buffer> inputs(passes.size());
   std::size_t pos = 0;
   bool last = false;
   while (!last) {
@@ -156,10 +312,11 @@ std::string RunPasses(std::vector<Pass>& passes, std::string_view text) {
     const std::size_t n = last ? text.size() - pos : kBlockSize;
     pos += passes[0].Feed(text.data() + pos, n, last, inputs[1]);
     for (std::size_t i = 1; i < passes.size(); ++i) {
-      std::string& in = inputs[i];
-      std::string& target = i + 1 < passes.size() ? inputs[i + 1] : out;
-      const std::size_t used = passes[i].Feed(in.data(), in.size(), last, target);
-      in.erase(0, used);
+      Buffer& in = inputs[i];
+      const std::size_t used = i + 1 < passes.size()
+                                   ? passes[i].Feed(in.data(), in.size(), last, inputs[i + 1])
+                                   : passes[i].Feed(in.data(), in.size(), last, out);
+      in.Consume(used);
     }
   }
   return out;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/memory.h"
+
 namespace kt {
 
 namespace {
@@ -26,7 +28,7 @@ std::string ByteCountText(std::string_view text) {
 
 std::string NormalizeLineEnds(std::string_view text) {
   std::string out;
-  out.reserve(text.size() + text.size() / 32 + 16);
+  ReserveLarge(out, text.size() + text.size() / 16 + 16);
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p < end) {

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "core/error.h"
+#include "core/memory.h"
 
 namespace kt::fs {
 
@@ -95,8 +96,11 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 
   // One byte more than the size reported, so that the end is seen without a regrowth.
   std::string bytes;
-  bytes.resize(S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1
-                                                     : std::size_t{64 * 1024});
+  const std::size_t expected = S_ISREG(st.st_mode) && st.st_size > 0
+                                   ? static_cast<std::size_t>(st.st_size) + 1
+                                   : std::size_t{64 * 1024};
+  ReserveLarge(bytes, expected);
+  bytes.resize(expected);
   std::size_t size = 0;
   for (;;) {
     if (size == bytes.size()) bytes.resize(bytes.size() * 2);
