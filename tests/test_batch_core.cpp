@@ -14,6 +14,7 @@
 
 #include "batch/batch_run.h"
 #include "batch/extension_list.h"
+#include "core/bytes.h"
 #include "core/error.h"
 
 namespace {
@@ -325,6 +326,23 @@ TEST(BatchContent, SameBytesWhateverTheLineEnds) {
   EXPECT_EQ(kt::ConvertFileContent(d, "a\nb\r"), "a|b|");
   EXPECT_EQ(kt::ConvertFileContent(d, "a\r\r\nb\n\r"), "a||b||");
   EXPECT_EQ(kt::ConvertFileContent(d, ""), "");
+}
+
+TEST(BatchContent, EveryStrayLineEndIsFoundWherever) {
+  // Texts of CR LF lines with one lone CR, lone LF or LF CR put at each position,
+  // across the 16-byte steps of the quick scan and its tail.
+  const kt::ConversionDefinition none;
+  std::string base;
+  for (int i = 0; i < 8; ++i) base += "abc\r\n";
+  for (const std::string stray : {"\r", "\n", "\n\r"}) {
+    for (std::size_t at = 0; at <= base.size(); ++at) {
+      std::string text = base;
+      text.insert(at, stray);
+      SCOPED_TRACE(at);
+      EXPECT_EQ(kt::ConvertFileContent(none, text), kt::NormalizeLineEnds(text));
+    }
+  }
+  EXPECT_EQ(kt::ConvertFileContent(none, base), base);
 }
 
 class ExtensionListFile : public TempFolder {};

@@ -5,7 +5,6 @@
 
 #include <condition_variable>
 #include <cstdlib>
-#include <cstring>
 #include <deque>
 #include <exception>
 #include <mutex>
@@ -13,6 +12,10 @@
 #include <system_error>
 #include <thread>
 #include <unordered_set>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/bytes.h"
 #include "core/cp932.h"
@@ -53,23 +56,28 @@ bool SameDirectory(const std::string& a, const std::string& b) {
 }
 
 // True when the bytes hold no line end but CR LF, so the copy that
-// NormalizeLineEnds makes can be spared. Each LF is checked for its CR; equal
-// counts then leave no lone CR.
+// NormalizeLineEnds makes can be spared: every CR is followed by an LF and every
+// LF follows a CR, i.e. "byte i is CR" equals "byte i + 1 is LF" throughout.
 bool HasOnlyCrLf(std::string_view text) {
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  std::size_t lineFeeds = 0;
-  for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\n', end - p)));
-       ++p) {
-    if (p == begin || p[-1] != '\r') return false;
-    ++lineFeeds;
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  if (n == 0) return true;
+  if (s[0] == '\n' || s[n - 1] == '\r') return false;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; i + 17 <= n; i += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 1));
+    const __m128i mismatch = _mm_xor_si128(_mm_cmpeq_epi8(here, cr), _mm_cmpeq_epi8(next, lf));
+    if (_mm_movemask_epi8(mismatch) != 0) return false;
   }
-  std::size_t carriageReturns = 0;
-  for (const char* p = begin; (p = static_cast<const char*>(std::memchr(p, '\r', end - p)));
-       ++p) {
-    ++carriageReturns;
+#endif
+  for (; i + 1 < n; ++i) {
+    if ((s[i] == '\r') != (s[i + 1] == '\n')) return false;
   }
-  return carriageReturns == lineFeeds;
+  return true;
 }
 
 // A symbolic link in the target folder that leads back into the source folder
