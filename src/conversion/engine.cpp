@@ -46,18 +46,19 @@ struct Candidates {
 // Keeps a batch's offsets within 32 bits.
 constexpr std::size_t kMaxBatchSpan = std::size_t{1} << 30;
 
-// Appends base + each set bit of mask, writing eight entries at a time.
+// Appends base + each set bit of mask. Eight entries are written whether or not they
+// are bits, so that a step with no candidate or a few takes no unpredictable branch.
 inline void Flatten(std::uint64_t mask, std::uint32_t base, Candidates& out) {
   std::uint32_t* p = out.offset + out.count;
   out.count += static_cast<std::size_t>(__builtin_popcountll(mask));
-  while (mask != 0) {
+  do {
 #pragma GCC unroll 8
     for (int k = 0; k < 8; ++k) {
       p[k] = base + static_cast<std::uint32_t>(__builtin_ctzll(mask | (std::uint64_t{1} << 63)));
       mask &= mask - 1;
     }
     p += 8;
-  }
+  } while (mask != 0);
 }
 
 // The positions from c up to end that the 64-byte steps did not cover.
@@ -89,7 +90,7 @@ void FindSse2(const Probe& pr, std::size_t from, std::size_t end, Candidates& ou
                                        _mm_cmpeq_epi8(a, vZero));
       mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hit))) << (16 * k);
     }
-    if (mask != 0) Flatten(mask, static_cast<std::uint32_t>(c - from), out);
+    Flatten(mask, static_cast<std::uint32_t>(c - from), out);
     c += 64;
   }
   ScanTail(pr, from, c, end, out);
@@ -113,7 +114,7 @@ void FindAvx2(const Probe& pr, std::size_t from, std::size_t end, Candidates& ou
           _mm256_cmpeq_epi8(a, vZero));
       mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit))) << (32 * k);
     }
-    if (mask != 0) Flatten(mask, static_cast<std::uint32_t>(c - from), out);
+    Flatten(mask, static_cast<std::uint32_t>(c - from), out);
     c += 64;
   }
   ScanTail(pr, from, c, end, out);
