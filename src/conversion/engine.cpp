@@ -52,7 +52,11 @@ inline void Flatten(std::uint64_t mask, std::uint32_t base, Candidates& out) {
   std::uint32_t* p = out.offset + out.count;
   out.count += static_cast<std::size_t>(__builtin_popcountll(mask));
   do {
+#if defined(__clang__)
+#pragma unroll 8
+#else
 #pragma GCC unroll 8
+#endif
     for (int k = 0; k < 8; ++k) {
       p[k] = base + static_cast<std::uint32_t>(__builtin_ctzll(mask | (std::uint64_t{1} << 63)));
       mask &= mask - 1;
@@ -141,7 +145,10 @@ FindFunction ChooseFind() {
 #endif
 }
 
-const FindFunction Find = ChooseFind();
+FindFunction Finder() {
+  static const FindFunction find = ChooseFind();
+  return find;
+}
 
 // --- Output ---------------------------------------------------------------------
 
@@ -246,12 +253,13 @@ class Pass {
 
     bool nul = false;
     if (n >= m) {
+      const FindFunction find = Finder();
       const Probe probe{s, m, pat[0], pat[m - 1]};
       const std::size_t end = n - m + 1;  // candidates lie before this
       Candidates batch;
       std::size_t c = 0;
       while (c < end && !nul) {
-        Find(probe, c, end, batch);
+        find(probe, c, end, batch);
         for (std::size_t i = 0; i < batch.count; ++i) {
           const std::size_t p = c + batch.offset[i];
           if (p < emitted) continue;  // inside the match just made
