@@ -55,10 +55,11 @@ bool SameDirectory(const std::string& a, const std::string& b) {
   return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-// True when the bytes hold no line end but CR LF, so the copy that
-// NormalizeLineEnds makes can be spared: every CR is followed by an LF and every
-// LF follows a CR, i.e. "byte i is CR" equals "byte i + 1 is LF" throughout.
-bool HasOnlyCrLf(std::string_view text) {
+}  // namespace
+
+// Spares the copy that NormalizeLineEnds makes: every CR is followed by an LF and
+// every LF follows a CR, i.e. "byte i is CR" equals "byte i + 1 is LF" throughout.
+bool HasOnlyCrLfLineEnds(std::string_view text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
   const std::size_t n = text.size();
   if (n == 0) return true;
@@ -79,6 +80,8 @@ bool HasOnlyCrLf(std::string_view text) {
   }
   return true;
 }
+
+namespace {
 
 // A symbolic link in the target folder that leads back into the source folder
 // would have the run write over a source file, perhaps before it is read.
@@ -171,7 +174,7 @@ BatchCheck CheckBatchSettings(BatchSettings& settings, std::vector<std::string>&
 }
 
 std::string ConvertFileContent(const ConversionDefinition& definition, std::string_view bytes) {
-  if (HasOnlyCrLf(bytes)) return ConvertText(definition, bytes);
+  if (HasOnlyCrLfLineEnds(bytes)) return ConvertText(definition, bytes);
   return ConvertText(definition, NormalizeLineEnds(bytes));
 }
 

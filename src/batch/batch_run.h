@@ -59,6 +59,10 @@ std::vector<std::string> MakeFileList(const std::string& folder);
 // holds the files of the source folder.
 BatchCheck CheckBatchSettings(BatchSettings& settings, std::vector<std::string>& fileList);
 
+// True when every line end in the bytes is CR LF already, so that they convert as
+// they stand.
+bool HasOnlyCrLfLineEnds(std::string_view bytes);
+
 // What a run writes for a file of these bytes: every line end made CR LF, then
 // ConvertText. The command line's convert gives the same bytes.
 std::string ConvertFileContent(const ConversionDefinition& definition, std::string_view bytes);

@@ -19,6 +19,7 @@
 #include "batch/batch_run.h"
 #include "batch/extension_list.h"
 #include "conversion/engine.h"
+#include "core/bytes.h"
 #include "core/cp932.h"
 #include "core/error.h"
 #include "definitions/definition_files.h"
@@ -112,6 +113,14 @@ class Input {
   Input(const Input&) = delete;
   Input& operator=(const Input&) = delete;
 
+  // Gives the memory back once the bytes are no longer needed.
+  void Release() {
+    if (map_) ::munmap(map_, size_);
+    map_ = nullptr;
+    size_ = 0;
+    std::string().swap(owned_);
+  }
+
   std::string_view bytes() const {
     return map_ ? std::string_view(static_cast<const char*>(map_), size_) : std::string_view(owned_);
   }
@@ -167,8 +176,17 @@ std::optional<kt::LoadedDefinition> LoadSlot(int slot) {
 int Convert(int slot, const std::string& file) {
   const auto loaded = LoadSlot(slot);
   if (!loaded) return kExitFailure;
-  const Input input(file);
-  const std::string result = kt::ConvertFileContent(loaded->Definition, input.bytes());
+  Input input(file);
+  std::string result;
+  // What ConvertFileContent does, but with the input let go of as soon as its
+  // line ends are made CR LF, so that no more than two copies are ever held.
+  if (kt::HasOnlyCrLfLineEnds(input.bytes())) {
+    result = kt::ConvertText(loaded->Definition, input.bytes());
+  } else {
+    const std::string text = kt::NormalizeLineEnds(input.bytes());
+    input.Release();
+    result = kt::ConvertText(loaded->Definition, text);
+  }
   WriteAll(STDOUT_FILENO, result);
   return kExitOk;
 }
