@@ -152,8 +152,8 @@ FindFunction Finder() {
 
 // --- Output ---------------------------------------------------------------------
 
-// The growing buffer between two passes; unlike a string it never fills what it
-// is about to overwrite.
+// The growing buffer between two passes: its appends stay inline, since a pass makes
+// two for every match, and the undecided tail moves to the front after each block.
 class Buffer {
  public:
   Buffer() = default;
