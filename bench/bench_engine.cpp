@@ -104,6 +104,18 @@ void BM_ConvertText_TwoLeadPattern_OneLongTrailRun(benchmark::State& state) {
   Run(state, OnePair("\x82\x81", "R"), text);
 }
 
+// The codec at the window boundary: 10 MB of the same text each way.
+void BM_Cp932_Decode10MB(benchmark::State& state) {
+  const std::string_view text(Text().data(), 10 << 20);
+  for (auto _ : state) benchmark::DoNotOptimize(kt::cp932::Decode(text).data());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
+}
+void BM_Cp932_Encode10MB(benchmark::State& state) {
+  const std::u16string decoded = kt::cp932::Decode(std::string_view(Text().data(), 10 << 20));
+  for (auto _ : state) benchmark::DoNotOptimize(kt::cp932::Encode(decoded).data());
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * (10 << 20)));
+}
+
 }  // namespace
 
 #define KT_BENCH(f) \
@@ -114,5 +126,7 @@ KT_BENCH(BM_ConvertText_TenPairsDeleteLineBreaks);
 KT_BENCH(BM_ConvertText_TwoLeadPattern_OrdinaryText);
 KT_BENCH(BM_ConvertText_TwoLeadPattern_LeadBytesOnly);
 KT_BENCH(BM_ConvertText_TwoLeadPattern_OneLongTrailRun);
+KT_BENCH(BM_Cp932_Decode10MB);
+KT_BENCH(BM_Cp932_Encode10MB);
 
 BENCHMARK_MAIN();
