@@ -368,6 +368,23 @@ TEST_F(ExtensionListFile, HandEditedLineEndsAllSplit) {
   EXPECT_EQ(kt::LoadExtensionList(), (std::vector<std::string>{".a", ".b", ".c", "", ".d"}));
 }
 
+TEST_F(ExtensionListFile, ListThatOpensButCannotBeReadOrReplacedIsAnError) {
+  stdfs::create_directory(Path("changelist.rpl"));
+  const std::string path = kt::ExtensionListPath();
+  try {
+    kt::LoadExtensionList();
+    FAIL() << "no error";
+  } catch (const kt::Error& e) {
+    EXPECT_EQ(e.Utf8(), "ファイル " + path + " は開けません");
+  }
+  try {
+    kt::SaveExtensionList({".txt"});
+    FAIL() << "no error";
+  } catch (const kt::Error& e) {
+    EXPECT_EQ(e.Utf8(), "ファイル " + path + " を作成できません");
+  }
+}
+
 TEST(ExtensionListLines, SplitRules) {
   using V = std::vector<std::string>;
   EXPECT_EQ(kt::SplitListLines(""), V{});
