@@ -245,6 +245,32 @@ TEST_F(Platform, ListBoxHoldsBytesWithOneSelection) {
   EXPECT_EQ(list.selectionMode(), QAbstractItemView::SingleSelection);
 }
 
+TEST_F(Platform, EditsComboAndListGiveBackTheirBytesWhileUntouched) {
+  // A definition or list file may hold CP932 duplicate codes (87 90, ed 40) and
+  // bytes that form no character; loading and saving again must not change them.
+  const std::string odd = "\x87\x90\xed\x40\x80";
+  kt::ui::Form form;
+  auto* edit = new kt::ui::SjisLineEdit(&form);
+  edit->SetText(odd);
+  EXPECT_EQ(edit->Text(), odd);
+  edit->setText(edit->text() + QStringLiteral("x"));
+  EXPECT_EQ(edit->Text(), "\x81\xe0\xfa\x5c\x80x");
+
+  auto* combo = new kt::ui::SjisComboBox(&form);
+  combo->SetItems(std::vector<std::string>{"one", odd});
+  combo->SetItemIndex(1);
+  EXPECT_EQ(combo->Text(), odd);
+  combo->SetItems(std::vector<std::string>{"one", odd});
+  EXPECT_EQ(combo->ItemIndex(), -1);
+  EXPECT_EQ(combo->Text(), odd);
+  EXPECT_EQ(combo->Items()[1], odd);
+
+  kt::ui::SjisListBox list;
+  list.SetItems({odd});
+  list.Add(odd);
+  EXPECT_EQ(list.Items(), (std::vector<std::string>{odd, odd}));
+}
+
 // --- forms -------------------------------------------------------------------
 
 class CountingForm : public kt::ui::Form {

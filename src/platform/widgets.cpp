@@ -24,7 +24,25 @@ void KeepRepresentable(QLineEdit* edit) {
   edit->setCursorPosition(std::max(0, caret));
 }
 
+// Item data that holds an item's own bytes.
+constexpr int kBytesRole = Qt::UserRole;
+
+QByteArray AsByteArray(std::string_view bytes) {
+  return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The item's own bytes, or its text encoded when it was added without them.
+std::string ItemBytes(const QVariant& data, const QString& text) {
+  if (!data.isValid()) return ToSjis(text);
+  const QByteArray bytes = data.toByteArray();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
 }  // namespace
+
+std::string KeptBytes::For(const QString& current) const {
+  return current == shown ? bytes : ToSjis(current);
+}
 
 QFont DesignFont(int pixelSize, bool fixedPitch) {
   QFont font;
@@ -68,9 +86,12 @@ SjisLineEdit::SjisLineEdit(QWidget* parent) : QLineEdit(parent) {
   connect(this, &QLineEdit::textEdited, this, [this] { KeepRepresentable(this); });
 }
 
-std::string SjisLineEdit::Text() const { return ToSjis(text()); }
+std::string SjisLineEdit::Text() const { return kept_.For(text()); }
 
-void SjisLineEdit::SetText(std::string_view sjis) { setText(FromSjis(sjis)); }
+void SjisLineEdit::SetText(std::string_view sjis) {
+  kept_ = {FromSjis(sjis), std::string(sjis)};
+  setText(kept_.shown);
+}
 
 // ---------------------------------------------------------------------------
 
@@ -160,7 +181,10 @@ SjisComboBox::SjisComboBox(QWidget* parent) : QComboBox(parent) {
   // Qt picks the item whose text the field holds when editing finishes; here an
   // item is selected only by the user's pick.
   disconnect(lineEdit(), SIGNAL(editingFinished()), this, nullptr);
-  connect(this, &QComboBox::activated, this, [this] { emit Changed(); });
+  connect(this, &QComboBox::activated, this, [this](int index) {
+    KeepItemText(index);
+    emit Changed();
+  });
   connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
     KeepRepresentable(lineEdit());
     DropSelectionKeepText();
@@ -174,10 +198,7 @@ void SjisComboBox::SetItemList(const std::vector<std::string>& sjisNames) {
   const QSignalBlocker comboBlocker(this);
   const QSignalBlocker editBlocker(lineEdit());
   clear();
-  QStringList names;
-  names.reserve(static_cast<qsizetype>(sjisNames.size()));
-  for (const std::string& name : sjisNames) names.append(FromSjis(name));
-  addItems(names);
+  for (const std::string& name : sjisNames) addItem(FromSjis(name), AsByteArray(name));
   setCurrentIndex(-1);
   lineEdit()->setText(text);
   lineEdit()->setCursorPosition(caret);
@@ -192,22 +213,29 @@ void SjisComboBox::SetItemIndex(int index) {
   }
   const QSignalBlocker comboBlocker(this);
   setCurrentIndex(index);
+  KeepItemText(index);
 }
 
-std::string SjisComboBox::Text() const { return ToSjis(lineEdit()->text()); }
+std::string SjisComboBox::Text() const { return kept_.For(lineEdit()->text()); }
 
 void SjisComboBox::SetText(std::string_view sjis) {
   const QString text = FromSjis(sjis);
   if (currentIndex() >= 0 && itemText(currentIndex()) != text) DropSelectionKeepText();
   const QSignalBlocker editBlocker(lineEdit());
   lineEdit()->setText(text);
+  kept_ = {text, std::string(sjis)};
 }
 
 std::vector<std::string> SjisComboBox::Items() const {
   std::vector<std::string> items;
   items.reserve(static_cast<size_t>(count()));
-  for (int i = 0; i < count(); ++i) items.push_back(ToSjis(itemText(i)));
+  for (int i = 0; i < count(); ++i) items.push_back(ItemBytes(itemData(i, kBytesRole), itemText(i)));
   return items;
+}
+
+void SjisComboBox::KeepItemText(int index) {
+  if (index < 0 || index >= count()) return;
+  kept_ = {itemText(index), ItemBytes(itemData(index, kBytesRole), itemText(index))};
 }
 
 void SjisComboBox::DropSelectionKeepText() {
@@ -231,20 +259,21 @@ SjisListBox::SjisListBox(QWidget* parent) : QListWidget(parent) {
 
 void SjisListBox::SetItems(const std::vector<std::string>& sjisEntries) {
   clear();
-  QStringList entries;
-  entries.reserve(static_cast<qsizetype>(sjisEntries.size()));
-  for (const std::string& entry : sjisEntries) entries.append(FromSjis(entry));
-  addItems(entries);
+  for (const std::string& entry : sjisEntries) Add(entry);
 }
 
 std::vector<std::string> SjisListBox::Items() const {
   std::vector<std::string> items;
   items.reserve(static_cast<size_t>(count()));
-  for (int i = 0; i < count(); ++i) items.push_back(ToSjis(item(i)->text()));
+  for (int i = 0; i < count(); ++i) items.push_back(ItemBytes(item(i)->data(kBytesRole), item(i)->text()));
   return items;
 }
 
-void SjisListBox::Add(std::string_view sjis) { addItem(FromSjis(sjis)); }
+void SjisListBox::Add(std::string_view sjis) {
+  auto* entry = new QListWidgetItem(FromSjis(sjis));
+  entry->setData(kBytesRole, AsByteArray(sjis));
+  addItem(entry);
+}
 
 void SjisListBox::Delete(int index) {
   if (index < 0 || index >= count()) return;

@@ -16,6 +16,15 @@
 
 namespace kt::ui {
 
+// Bytes set into a widget, kept beside the text shown for them: while the text is
+// unchanged the bytes come back as they were, even CP932's duplicate codes and
+// bytes that form no character, which a decode-encode round trip would change.
+struct KeptBytes {
+  QString shown;
+  std::string bytes;
+  std::string For(const QString& current) const;
+};
+
 // "ＭＳ Ｐゴシック" (or "ＭＳ ゴシック" when fixedPitch) at the given pixel size, with
 // fallbacks to the Japanese fonts of a Debian desktop.
 QFont DesignFont(int pixelSize = 12, bool fixedPitch = false);
@@ -46,6 +55,9 @@ class SjisLineEdit : public QLineEdit {
   explicit SjisLineEdit(QWidget* parent = nullptr);
   std::string Text() const;
   void SetText(std::string_view sjis);
+
+ private:
+  KeptBytes kept_;
 };
 
 // A memo. Line breaks read back as CR LF. Text set through SetText comes back
@@ -97,6 +109,8 @@ class SjisComboBox : public QComboBox {
 
  private:
   void DropSelectionKeepText();
+  void KeepItemText(int index);
+  KeptBytes kept_;
 };
 
 // A single-selection list of byte strings.
