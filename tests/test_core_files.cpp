@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,86 @@ TEST_F(FilesTest, AtomicWriteIntoReadOnlyFolderThrowsAndLeavesNothing) {
   ::chmod(Path("ro").c_str(), 0755);
   EXPECT_EQ(Read("ro/old"), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("ro")), {}), 1);
+}
+
+std::vector<std::string> Names(const std::filesystem::path& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// A new file, a replaced one and one behind a link, written directly and
+// through a prepared file: the same bytes, modes and names either way.
+TEST_F(FilesTest, NewReplacedAndLinkedTargetsWhetherWrittenOrPrepared) {
+  const std::string big = "x\0y"s + std::string(200000, '\x82');
+  const std::function<void(const std::string&, const std::string&)> ways[] = {
+      [](const std::string& p, const std::string& b) { fs::WriteFileAtomically(p, b); },
+      [](const std::string& p, const std::string& b) { fs::PrepareFile(p, b).Commit(); },
+  };
+  const mode_t previousMask = ::umask(027);
+  for (std::size_t w = 0; w < std::size(ways); ++w) {
+    SCOPED_TRACE(w);
+    const std::filesystem::path sub = dir_ / std::to_string(w);
+    std::filesystem::create_directory(sub);
+    const std::string folder = sub.string() + "/";
+    Write(std::to_string(w) + "/old", "old contents, longer");
+    ::chmod((folder + "old").c_str(), 0604);
+    Write(std::to_string(w) + "/real", "real");
+    ::chmod((folder + "real").c_str(), 0600);
+    std::filesystem::create_symlink("real", folder + "link");
+
+    ways[w](folder + "new", big);
+    ways[w](folder + "old", "n");
+    ways[w](folder + "link", "through");
+
+    EXPECT_EQ(Read(std::to_string(w) + "/new"), big);
+    EXPECT_EQ(ModeOf(folder + "new"), 0640u);  // what the umask leaves of 0666
+    EXPECT_EQ(Read(std::to_string(w) + "/old"), "n");
+    EXPECT_EQ(ModeOf(folder + "old"), 0604u);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "link"));
+    EXPECT_EQ(Read(std::to_string(w) + "/real"), "through");
+    EXPECT_EQ(ModeOf(folder + "real"), 0600u);
+    EXPECT_EQ(Names(sub), (V{"link", "new", "old", "real"}));
+  }
+  ::umask(previousMask);
+}
+
+TEST_F(FilesTest, PreparedFileShowsNothingUntilCommitted) {
+  Write("kept", "kept");
+  {
+    fs::PreparedFile dropped = fs::PrepareFile(Path("dropped"), "never seen");
+    fs::PreparedFile replacing = fs::PrepareFile(Path("kept"), "never seen");
+    fs::PreparedFile moved = fs::PrepareFile(Path("moved"), "moved");
+    EXPECT_EQ(Names(dir_), V{"kept"});
+    fs::PreparedFile target = std::move(moved);
+    target.Commit();
+    EXPECT_EQ(Read("moved"), "moved");
+    dropped = fs::PrepareFile(Path("reassigned"), "never seen");
+  }
+  EXPECT_EQ(Names(dir_), (V{"kept", "moved"}));
+  EXPECT_EQ(Read("kept"), "kept");
+
+  // A name taken after preparing is replaced at the commit; a bad target fails there.
+  fs::PreparedFile late = fs::PrepareFile(Path("late"), "prepared");
+  Write("late", "in between");
+  late.Commit();
+  EXPECT_EQ(Read("late"), "prepared");
+  std::filesystem::create_directory(Path("dir"));
+  fs::PreparedFile intoFolder = fs::PrepareFile(Path("dir"), "data");
+  try {
+    intoFolder.Commit();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.Utf8(), "ファイル " + Path("dir") + " を作成できません");
+  }
+  EXPECT_EQ(Names(dir_), (V{"dir", "kept", "late", "moved"}));
+  EXPECT_TRUE(std::filesystem::is_empty(Path("dir")));
 }
 
 TEST_F(FilesTest, ListRegularFilesKeepsFilesAndLinksToFilesOnly) {

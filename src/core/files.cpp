@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <utility>
 
 #include "core/error.h"
 #include "core/memory.h"
@@ -64,6 +66,115 @@ bool WriteAll(int fd, std::string_view bytes) {
     left -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+// Every case: the target resolved through a symbolic link, checked, then a
+// named temporary file in its folder renamed over it.
+void WriteByRenaming(const std::string& path, std::string_view bytes) {
+  // Through a symbolic link the file it points to is replaced, as opening it would.
+  std::string target = path;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(path.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+
+  mode_t mode = NewFileMode();
+  if (::stat(target.c_str(), &st) == 0) {
+    // An existing file that could not be opened for writing cannot be replaced either.
+    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0) throw Error::CannotCreate(path);
+    mode = st.st_mode & 07777;
+  }
+
+  const std::size_t slash = target.rfind(kSeparator);
+  const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string temp = dir + "." + name + ".XXXXXX";
+
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) throw Error::CannotCreate(path);
+
+  const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
+  const bool closed = ::close(fd) == 0;
+  if (!written || !closed) {
+    ::unlink(temp.c_str());
+    throw Error::WriteFailed();
+  }
+  if (::rename(temp.c_str(), target.c_str()) != 0) {
+    ::unlink(temp.c_str());
+    throw Error::CannotCreate(path);
+  }
+}
+
+// The folder a path's file lives in, as open(2) takes it.
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind(kSeparator);
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+// A file with no name in the folder of path holding the bytes, or -1 when the
+// file system has no such files, the folder does not take one, or the write fails.
+// Mode 0666 lets the umask and a default ACL apply as they would to a new file.
+int WriteNameless(const std::string& path, std::string_view bytes) {
+  const int fd = ::open(FolderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  if (!WriteAll(fd, bytes)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Gives the nameless file behind fd the name path; fails with EEXIST when the
+// name is taken, and never replaces anything.
+bool LinkNameless(int fd, const std::string& path) {
+  char proc[32];
+  std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
+  return ::linkat(AT_FDCWD, proc, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+// An existing plain file replaced by the nameless one, keeping its permission
+// bits: linked under a fresh temporary name beside it, then renamed over it.
+// False when the target is anything else (a link, a folder, gone), which the
+// general path sorts out.
+bool ReplaceWithNameless(int fd, const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  if (::access(path.c_str(), W_OK) != 0) throw Error::CannotCreate(path);
+  if (::fchmod(fd, st.st_mode & 07777) != 0) throw Error::WriteFailed();
+
+  const std::size_t slash = path.rfind(kSeparator);
+  const std::string stem = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) +
+                           "." + (slash == std::string::npos ? path : path.substr(slash + 1)) + ".";
+  static constexpr char kLetters[] =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    unsigned char random[6] = {};
+    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+      for (unsigned char& r : random) r = static_cast<unsigned char>(std::rand());
+    }
+    std::string temp = stem;
+    for (const unsigned char r : random) temp += kLetters[r % (sizeof kLetters - 1)];
+    if (!LinkNameless(fd, temp)) {
+      if (errno == EEXIST) continue;
+      throw Error::CannotCreate(path);
+    }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+      ::unlink(temp.c_str());
+      throw Error::CannotCreate(path);
+    }
+    return true;
+  }
+  throw Error::CannotCreate(path);
+}
+
+// The nameless file put in place under path; false when the general path has to
+// write it instead.
+bool PlaceNameless(int fd, const std::string& path) {
+  if (LinkNameless(fd, path)) return true;
+  return errno == EEXIST && ReplaceWithNameless(fd, path);
 }
 
 }  // namespace
@@ -123,41 +234,45 @@ std::string ReadWholeFileOrThrow(const std::string& path) {
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes) {
-  // Through a symbolic link the file it points to is replaced, as opening it would.
-  std::string target = path;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
-  }
+  // A new file is written under no name and linked into place whole: no checks
+  // of a target that is not there, no temporary name, no rename.
+  const int fd = WriteNameless(path, bytes);
+  const FdCloser closer{fd};
+  if (fd >= 0 && PlaceNameless(fd, path)) return;
+  WriteByRenaming(path, bytes);
+}
 
-  mode_t mode = NewFileMode();
-  if (::stat(target.c_str(), &st) == 0) {
-    // An existing file that could not be opened for writing cannot be replaced either.
-    if (S_ISDIR(st.st_mode) || ::access(target.c_str(), W_OK) != 0) throw Error::CannotCreate(path);
-    mode = st.st_mode & 07777;
-  }
+PreparedFile::PreparedFile(PreparedFile&& other) noexcept
+    : path_(std::move(other.path_)), bytes_(std::move(other.bytes_)),
+      fd_(std::exchange(other.fd_, -1)) {}
 
-  const std::size_t slash = target.rfind(kSeparator);
-  const std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::string temp = dir + "." + name + ".XXXXXX";
-
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) throw Error::CannotCreate(path);
-
-  const bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes);
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed) {
-    ::unlink(temp.c_str());
-    throw Error::WriteFailed();
+PreparedFile& PreparedFile::operator=(PreparedFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    path_ = std::move(other.path_);
+    bytes_ = std::move(other.bytes_);
+    fd_ = std::exchange(other.fd_, -1);
   }
-  if (::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    throw Error::CannotCreate(path);
-  }
+  return *this;
+}
+
+// A nameless file is freed by the file system with its last descriptor.
+PreparedFile::~PreparedFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void PreparedFile::Commit() {
+  const FdCloser closer{std::exchange(fd_, -1)};
+  if (closer.fd >= 0 && PlaceNameless(closer.fd, path_)) return;
+  WriteByRenaming(path_, bytes_);
+}
+
+PreparedFile PrepareFile(std::string path, std::string bytes) {
+  PreparedFile file;
+  file.fd_ = WriteNameless(path, bytes);
+  file.path_ = std::move(path);
+  file.bytes_ = std::move(bytes);
+  return file;
 }
 
 bool DirectoryExists(const std::string& path) {

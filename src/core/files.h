@@ -2,6 +2,7 @@
 // The file system as the program sees it: the data folder, whole-file reads and
 // atomic whole-file writes, folder listings.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,11 +26,44 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // The whole file as bytes; a file that does not open throws Error::CannotOpen(path).
 std::string ReadWholeFileOrThrow(const std::string& path);
 
-// Writes the bytes to a temporary file in the same folder and renames it over
-// path once complete, so no failure leaves a half-written file. A file that
-// cannot be created throws Error::CannotCreate(path), a failed write
-// Error::WriteFailed(); path is then untouched.
+// Writes the bytes to a temporary file in the same folder and puts it in place
+// under path once complete, so no failure leaves a half-written file. A new
+// file gets the mode that creating it would give; an existing one is replaced
+// and keeps its permission bits, and through a symbolic link the file it points
+// to is replaced. A file that cannot be created throws Error::CannotCreate(path),
+// a failed write Error::WriteFailed(); path is then untouched.
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// A whole file written for its path but not yet in place: it has no name, so
+// nothing of it can be seen until Commit. One that is destroyed uncommitted
+// leaves nothing behind. Made by PrepareFile.
+class PreparedFile {
+ public:
+  PreparedFile() = default;
+  PreparedFile(PreparedFile&& other) noexcept;
+  PreparedFile& operator=(PreparedFile&& other) noexcept;
+  PreparedFile(const PreparedFile&) = delete;
+  PreparedFile& operator=(const PreparedFile&) = delete;
+  ~PreparedFile();
+
+  // Puts the file in place with the outcome and the errors of
+  // WriteFileAtomically(path, bytes). Once only.
+  void Commit();
+
+  std::size_t size() const { return bytes_.size(); }
+
+ private:
+  friend PreparedFile PrepareFile(std::string path, std::string bytes);
+
+  std::string path_;
+  std::string bytes_;  // kept for the cases that Commit must write afresh
+  int fd_ = -1;        // the nameless file, or -1 when Commit has to write it
+};
+
+// Writes the bytes into a nameless file in the folder of path. Reports no error
+// of the file system itself: a file that cannot be prepared so is written by
+// Commit instead, which reports what fails then. Safe to call on any thread.
+PreparedFile PrepareFile(std::string path, std::string bytes);
 
 bool DirectoryExists(const std::string& path);
 
