@@ -3,11 +3,11 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <condition_variable>
+#include <algorithm>
+#include <atomic>
+#include <cstdint>
 #include <cstdlib>
-#include <deque>
 #include <exception>
-#include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
@@ -180,95 +180,130 @@ std::string ConvertFileContent(const ConversionDefinition& definition, std::stri
 
 namespace {
 
-// One file of a run as the reading side hands it to the writing side.
-struct PreparedFile {
+// Everything a run needs to know about a file before its turn comes.
+struct RunFolders {
+  const std::vector<std::string>& names;
+  const std::string& source;
+  const std::string& target;
+  const BatchSettings& settings;
+  const ConversionDefinition& definition;
+  const std::unordered_set<std::string>& linksIntoSource;
+};
+
+// One file of a run as the workers hand it to the committing thread.
+struct ReadyFile {
   bool listed = false;
-  std::string converted;
+  fs::PreparedFile file;     // written under no name, so nothing shows before its turn
   std::exception_ptr error;  // the read failed; thrown when the file's turn comes
 };
 
-PreparedFile PrepareFile(const std::string& sourcePath, const BatchSettings& settings,
-                         const ConversionDefinition& definition) {
-  PreparedFile file;
+ReadyFile ReadAndPrepare(const RunFolders& run, std::size_t i) {
+  ReadyFile ready;
+  const std::string& name = run.names[i];
   try {
-    file.listed = IsListedExtension(FileExtension(sourcePath), settings.extensions);
-    if (file.listed)
-      file.converted = ConvertFileContent(definition, fs::ReadWholeFileOrThrow(sourcePath));
+    const std::string sourcePath = run.source + name;
+    ready.listed = IsListedExtension(FileExtension(sourcePath), run.settings.extensions);
+    // A link back into the source is refused at its turn; it is not even read.
+    if (ready.listed && run.linksIntoSource.count(name) == 0) {
+      ready.file = fs::PrepareFile(
+          run.target + name,
+          ConvertFileContent(run.definition, fs::ReadWholeFileOrThrow(sourcePath)));
+    }
   } catch (...) {
-    file.error = std::current_exception();
+    ready.error = std::current_exception();
   }
-  return file;
+  return ready;
 }
 
-// Reads and converts the files in list order on a thread of its own, a bounded
-// way ahead of the writer, and stops at the first file that fails.
+// Worker threads read, convert and write the files ahead under no name, each
+// taking the next file of the list; the caller's thread takes them in list order
+// and puts them in place. A ring of slots bounds the files and bytes in flight,
+// and the hand-off costs a system call only when one side has to sleep.
 class ReadAhead {
  public:
-  ReadAhead(const std::vector<std::string>& names, const std::string& source,
-            const BatchSettings& settings, const ConversionDefinition& definition)
-      : names_(names), source_(source), settings_(settings), definition_(definition),
-        worker_([this] { Work(); }) {}
+  ReadAhead(const RunFolders& run, unsigned workers) : run_(run) {
+    workers = std::max(workers, 1u);
+    workers_.reserve(workers);
+    for (unsigned w = 0; w < workers; ++w) {
+      try {
+        workers_.emplace_back([this] { Work(); });
+      } catch (const std::system_error&) {
+        if (workers_.empty()) throw;
+        break;
+      }
+    }
+  }
 
   ~ReadAhead() {
-    {
-      const std::lock_guard lock(mutex_);
-      stop_ = true;
-    }
-    changed_.notify_all();
-    worker_.join();
+    stop_.store(true, std::memory_order_release);
+    // Changed so that a worker waiting for room wakes and sees the stop.
+    consumed_.fetch_add(kSlots, std::memory_order_release);
+    consumed_.notify_all();
+    for (std::thread& worker : workers_) worker.join();
   }
 
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // The next file in list order.
-  PreparedFile Take() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !queue_.empty(); });
-    PreparedFile file = std::move(queue_.front());
-    queue_.pop_front();
-    queuedBytes_ -= file.converted.size();
-    lock.unlock();
-    // One reader and one writer, never both waiting: one wake-up is enough.
-    changed_.notify_one();
-    return file;
+  // File i, once it is ready; called for i = 0, 1, 2, ... in turn.
+  ReadyFile Take(std::size_t i) {
+    Slot& slot = slots_[i % kSlots];
+    for (std::size_t seen = slot.ready.load(std::memory_order_acquire); seen != i + 1;
+         seen = slot.ready.load(std::memory_order_acquire)) {
+      slot.ready.wait(seen, std::memory_order_acquire);
+    }
+    ReadyFile ready = std::move(slot.file);
+    inFlight_.fetch_sub(ready.file.size(), std::memory_order_relaxed);
+    consumed_.store(i + 1, std::memory_order_release);
+    consumed_.notify_all();
+    return ready;
   }
 
  private:
-  static constexpr std::size_t kMaxFiles = 32;
+  static constexpr std::size_t kSlots = 64;
   static constexpr std::size_t kMaxBytes = std::size_t{32} << 20;
 
+  struct Slot {
+    std::atomic<std::size_t> ready{0};  // i + 1 once file i stands in the slot
+    ReadyFile file;
+  };
+
   void Work() {
-    for (const std::string& name : names_) {
-      {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] {
-          return stop_ || queue_.empty() || (queue_.size() < kMaxFiles && queuedBytes_ < kMaxBytes);
-        });
-        if (stop_) return;
+    for (;;) {
+      const std::size_t i = next_.fetch_add(1, std::memory_order_relaxed);
+      if (i >= run_.names.size() || i > failedAt_.load(std::memory_order_acquire)) return;
+      // The file next in turn always goes ahead, so a large one cannot stall the run.
+      for (;;) {
+        const std::size_t done = consumed_.load(std::memory_order_acquire);
+        if (stop_.load(std::memory_order_acquire)) return;
+        if (i < done + kSlots &&
+            (i == done || inFlight_.load(std::memory_order_relaxed) < kMaxBytes))
+          break;
+        consumed_.wait(done, std::memory_order_acquire);
       }
-      PreparedFile file = PrepareFile(source_ + name, settings_, definition_);
-      const bool failed = file.error != nullptr;
-      {
-        const std::lock_guard lock(mutex_);
-        queuedBytes_ += file.converted.size();
-        queue_.push_back(std::move(file));
+      Slot& slot = slots_[i % kSlots];
+      slot.file = ReadAndPrepare(run_, i);
+      inFlight_.fetch_add(slot.file.file.size(), std::memory_order_relaxed);
+      const bool failed = slot.file.error != nullptr;
+      if (failed) {
+        std::size_t before = failedAt_.load(std::memory_order_relaxed);
+        while (i < before && !failedAt_.compare_exchange_weak(before, i)) {
+        }
       }
-      changed_.notify_one();
+      slot.ready.store(i + 1, std::memory_order_release);
+      slot.ready.notify_one();
       if (failed) return;
     }
   }
 
-  const std::vector<std::string>& names_;
-  const std::string& source_;
-  const BatchSettings& settings_;
-  const ConversionDefinition& definition_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::deque<PreparedFile> queue_;
-  std::size_t queuedBytes_ = 0;
-  bool stop_ = false;
-  std::thread worker_;  // last, so that it starts once everything above exists
+  const RunFolders& run_;
+  Slot slots_[kSlots];
+  std::atomic<std::size_t> next_{0};      // the next file a worker takes
+  std::atomic<std::size_t> consumed_{0};  // files taken by the caller's thread
+  std::atomic<std::size_t> inFlight_{0};  // bytes held in the slots
+  std::atomic<std::size_t> failedAt_{SIZE_MAX};
+  std::atomic<bool> stop_{false};
+  std::vector<std::thread> workers_;  // last, so that they start once everything above exists
 };
 
 }  // namespace
@@ -295,10 +330,11 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
   const std::unordered_set<std::string> linksIntoSource = LinksIntoFolder(target, sourceFolder);
 
   const std::size_t count = fileList.size();
+  const RunFolders run{fileList, source, target, settings, definition, linksIntoSource};
   std::optional<ReadAhead> ahead;
   if (options.readAhead && count > 1) {
     try {
-      ahead.emplace(fileList, source, settings, definition);
+      ahead.emplace(run, options.workers);
     } catch (const std::system_error&) {
       // No thread to be had: the run goes on without reading ahead.
     }
@@ -310,15 +346,27 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
     // The name is kept whole: trimming it could read a neighbour whose name
     // lacks the blank, and write it under the wrong name.
     const std::string& name = fileList[i];
-    PreparedFile file = ahead ? ahead->Take() : PrepareFile(source + name, settings, definition);
-    if (!file.listed && !file.error) {
+    if (ahead) {
+      ReadyFile ready = ahead->Take(i);
+      if (!ready.listed && !ready.error) {
+        ++result.skipped;
+        continue;
+      }
+      if (linksIntoSource.count(name) != 0) throw Error::CannotCreate(target + name);
+      if (ready.error) std::rethrow_exception(ready.error);
+      ready.file.Commit();
+      ++result.converted;
+      continue;
+    }
+    const std::string sourcePath = source + name;
+    if (!IsListedExtension(FileExtension(sourcePath), settings.extensions)) {
       ++result.skipped;
       continue;
     }
     const std::string targetPath = target + name;
     if (linksIntoSource.count(name) != 0) throw Error::CannotCreate(targetPath);
-    if (file.error) std::rethrow_exception(file.error);
-    fs::WriteFileAtomically(targetPath, file.converted);
+    fs::WriteFileAtomically(targetPath,
+                            ConvertFileContent(definition, fs::ReadWholeFileOrThrow(sourcePath)));
     ++result.converted;
   }
   return result;

@@ -81,10 +81,13 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
                      const std::function<void(int percent)>& progress = {});
 
 struct BatchRunOptions {
-  // Reads and converts the next files on a second thread while the current one
-  // is written. Progress, writes and errors stay in list order on the caller's
-  // thread, so the outcome is that of a plain run.
+  // Reads, converts and writes the next files under no name on worker threads,
+  // while the caller's thread puts them in place under their names in list
+  // order. Progress and errors stay in list order on the caller's thread, and a
+  // file after the one that stops the run never appears, so the outcome is that
+  // of a plain run.
   bool readAhead = false;
+  unsigned workers = 2;  // threads reading ahead, at least one
 };
 
 BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::string>& fileList,
