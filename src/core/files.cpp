@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -130,9 +131,19 @@ int WriteNameless(const std::string& path, std::string_view bytes) {
 // Gives the nameless file behind fd the name path; fails with EEXIST when the
 // name is taken, and never replaces anything.
 bool LinkNameless(int fd, const std::string& path) {
+  // Linking the descriptor itself spares the walk through /proc. Kernels before
+  // 6.10 allow that only to privileged callers and answer ENOENT; once /proc has
+  // done what the direct way refused, the direct way is not tried again.
+  static std::atomic<bool> direct{true};
+  if (direct.load(std::memory_order_relaxed)) {
+    if (::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH) == 0) return true;
+    if (errno == EEXIST) return false;
+  }
   char proc[32];
   std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", fd);
-  return ::linkat(AT_FDCWD, proc, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+  if (::linkat(AT_FDCWD, proc, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) return false;
+  direct.store(false, std::memory_order_relaxed);
+  return true;
 }
 
 // An existing plain file replaced by the nameless one, keeping its permission
@@ -212,16 +223,21 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
                                    : std::size_t{64 * 1024};
   ReserveLarge(bytes, expected);
   bytes.resize(expected);
+  // A plain file that gave all its reported bytes and fewer than asked is at its
+  // end: that spares the read that would only return 0.
+  const std::size_t reported = S_ISREG(st.st_mode) ? static_cast<std::size_t>(st.st_size) : 0;
   std::size_t size = 0;
   for (;;) {
     if (size == bytes.size()) bytes.resize(bytes.size() * 2);
-    const ssize_t n = ::read(fd, bytes.data() + size, bytes.size() - size);
+    const std::size_t asked = bytes.size() - size;
+    const ssize_t n = ::read(fd, bytes.data() + size, asked);
     if (n < 0) {
       if (errno == EINTR) continue;
       return std::nullopt;
     }
     if (n == 0) break;
     size += static_cast<std::size_t>(n);
+    if (reported > 0 && size >= reported && static_cast<std::size_t>(n) < asked) break;
   }
   bytes.resize(size);
   return bytes;
