@@ -20,140 +20,14 @@ namespace kt {
 
 namespace {
 
-// --- Finding candidates ---------------------------------------------------------
-//
-// A candidate is a position at which the pattern's first byte stands and its last
-// byte m - 1 further on, or a position holding a NUL (the search ends at the first
-// one). Candidates are gathered in batches, so that the scan runs without a branch
-// per candidate and the checks then run over a short list.
-
-struct Probe {
-  const unsigned char* s;
-  std::size_t m;
-  unsigned char first;
-  unsigned char last;
-};
-
-struct Candidates {
-  static constexpr std::size_t kBatch = 256;
-  // Offsets from the position the batch started at; the spare room takes the
-  // unconditional writes of Flatten.
-  std::uint32_t offset[kBatch + 64];
-  std::size_t count = 0;
-  std::size_t scannedTo = 0;  // every position before this has been looked at
-};
-
-// Keeps a batch's offsets within 32 bits.
-constexpr std::size_t kMaxBatchSpan = std::size_t{1} << 30;
-
-// Appends base + each set bit of mask. Eight entries are written whether or not they
-// are bits, so that a step with no candidate or a few takes no unpredictable branch.
-inline void Flatten(std::uint64_t mask, std::uint32_t base, Candidates& out) {
-  std::uint32_t* p = out.offset + out.count;
-  out.count += static_cast<std::size_t>(__builtin_popcountll(mask));
-  do {
-#if defined(__clang__)
-#pragma unroll 8
-#else
-#pragma GCC unroll 8
-#endif
-    for (int k = 0; k < 8; ++k) {
-      p[k] = base + static_cast<std::uint32_t>(__builtin_ctzll(mask | (std::uint64_t{1} << 63)));
-      mask &= mask - 1;
-    }
-    p += 8;
-  } while (mask != 0);
-}
-
-// The positions from c up to end that the 64-byte steps did not cover.
-inline void ScanTail(const Probe& pr, std::size_t from, std::size_t c, std::size_t end,
-                     Candidates& out) {
-  const unsigned char* t = pr.s + pr.m - 1;
-  for (; c < end && out.count < Candidates::kBatch; ++c) {
-    if ((pr.s[c] == pr.first && t[c] == pr.last) || pr.s[c] == 0) {
-      out.offset[out.count++] = static_cast<std::uint32_t>(c - from);
-    }
-  }
-  out.scannedTo = c;
-}
-
-#if KT_X86_SIMD
-void FindSse2(const Probe& pr, std::size_t from, std::size_t end, Candidates& out) {
-  const __m128i vFirst = _mm_set1_epi8(static_cast<char>(pr.first));
-  const __m128i vLast = _mm_set1_epi8(static_cast<char>(pr.last));
-  const __m128i vZero = _mm_setzero_si128();
-  const unsigned char* t = pr.s + pr.m - 1;
-  out.count = 0;
-  std::size_t c = from;
-  while (c + 64 <= end && out.count < Candidates::kBatch && c - from < kMaxBatchSpan) {
-    std::uint64_t mask = 0;
-    for (int k = 0; k < 4; ++k) {
-      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pr.s + c + 16 * k));
-      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + c + 16 * k));
-      const __m128i hit = _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(a, vFirst), _mm_cmpeq_epi8(b, vLast)),
-                                       _mm_cmpeq_epi8(a, vZero));
-      mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hit))) << (16 * k);
-    }
-    Flatten(mask, static_cast<std::uint32_t>(c - from), out);
-    c += 64;
-  }
-  ScanTail(pr, from, c, end, out);
-}
-
-__attribute__((target("avx2,popcnt,bmi")))
-void FindAvx2(const Probe& pr, std::size_t from, std::size_t end, Candidates& out) {
-  const __m256i vFirst = _mm256_set1_epi8(static_cast<char>(pr.first));
-  const __m256i vLast = _mm256_set1_epi8(static_cast<char>(pr.last));
-  const __m256i vZero = _mm256_setzero_si256();
-  const unsigned char* t = pr.s + pr.m - 1;
-  out.count = 0;
-  std::size_t c = from;
-  while (c + 64 <= end && out.count < Candidates::kBatch && c - from < kMaxBatchSpan) {
-    std::uint64_t mask = 0;
-    for (int k = 0; k < 2; ++k) {
-      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(pr.s + c + 32 * k));
-      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + c + 32 * k));
-      const __m256i hit = _mm256_or_si256(
-          _mm256_and_si256(_mm256_cmpeq_epi8(a, vFirst), _mm256_cmpeq_epi8(b, vLast)),
-          _mm256_cmpeq_epi8(a, vZero));
-      mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit))) << (32 * k);
-    }
-    Flatten(mask, static_cast<std::uint32_t>(c - from), out);
-    c += 64;
-  }
-  ScanTail(pr, from, c, end, out);
-}
-#else
-void FindScalar(const Probe& pr, std::size_t from, std::size_t end, Candidates& out) {
-  out.count = 0;
-  ScanTail(pr, from, from, std::min(end, from + kMaxBatchSpan), out);
-}
-#endif
-
-using FindFunction = void (*)(const Probe&, std::size_t, std::size_t, Candidates&);
-
-FindFunction ChooseFind() {
-#if KT_X86_SIMD
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
-      __builtin_cpu_supports("bmi")) {
-    return FindAvx2;
-  }
-  return FindSse2;
-#else
-  return FindScalar;
-#endif
-}
-
-FindFunction Finder() {
-  static const FindFunction find = ChooseFind();
-  return find;
-}
-
 // --- Output ---------------------------------------------------------------------
 
-// The growing buffer between two passes: its appends stay inline, since a pass makes
-// two for every match, and the undecided tail moves to the front after each block.
+// Room past the end of every buffer's bytes, so that copies can move whole words and
+// let the excess fall into it.
+constexpr std::size_t kSlack = 64;
+
+// The growing buffer between two passes. A pass writes through a raw pointer; the
+// undecided tail moves to the front after each block.
 class Buffer {
  public:
   Buffer() = default;
@@ -168,10 +42,17 @@ class Buffer {
   const char* data() const { return data_; }
   std::size_t size() const { return size_; }
 
-  void append(const char* p, std::size_t n) {
+  // Where the next byte goes, with room for n more bytes and kSlack after them.
+  char* Reserve(std::size_t n) {
+    if (n + kSlack > capacity_ - size_) Grow(n);
+    return data_ + size_;
+  }
+  // Moves the end to w, a pointer into this buffer.
+  void SetEnd(const char* w) { size_ = static_cast<std::size_t>(w - data_); }
+
+  void Append(const char* p, std::size_t n) {
     if (n == 0) return;
-    if (n > capacity_ - size_) Grow(n);
-    std::memcpy(data_ + size_, p, n);
+    std::memcpy(Reserve(n), p, n);
     size_ += n;
   }
 
@@ -181,10 +62,11 @@ class Buffer {
     std::memmove(data_, data_ + n, size_ - n);
     size_ -= n;
   }
+  void Clear() { size_ = 0; }
 
  private:
-  void Grow(std::size_t n) {
-    const std::size_t capacity = std::max({capacity_ * 2, size_ + n, std::size_t{4096}});
+  __attribute__((noinline)) void Grow(std::size_t n) {
+    const std::size_t capacity = std::max({capacity_ * 2, size_ + n + kSlack, std::size_t{4096}});
     char* data = static_cast<char*>(std::realloc(data_, capacity));
     if (!data) throw std::bad_alloc();
     data_ = data;
@@ -198,6 +80,29 @@ class Buffer {
 
 // --- One pass -------------------------------------------------------------------
 
+// One ReplaceAll as a left-to-right transducer, fed a stream in blocks. Its state
+// between blocks is whether the first byte not yet decided stands at a trail
+// position, and whether the first NUL has gone by; the undecided bytes (fewer than
+// the pattern's length) come again at the front of the next block. So ten passes
+// can run block by block in the cache and still give exactly what ten whole-text
+// passes would.
+struct PassState {
+  PassState(std::string_view pattern, std::string_view replacement)
+      : pattern(pattern), replacement(replacement), replacementSize(replacement.size()) {
+    // A match lies before the first NUL of the rest, so a pattern holding a NUL never matches.
+    inert = pattern.empty() || pattern.find('\0') != std::string_view::npos;
+    // Padded, so that the replacement is copied in whole 32-byte words.
+    this->replacement.resize(replacementSize + 32);
+  }
+
+  std::string pattern;
+  std::string replacement;
+  std::size_t replacementSize;
+  bool inert = false;
+  bool trail = false;
+  bool nulSeen = false;
+};
+
 // Bytes 1 to m - 2 of a candidate (the first and the last were compared already).
 inline bool MiddleEqual(const unsigned char* at, const unsigned char* pat, std::size_t m) {
   if (m <= 2) return true;
@@ -210,94 +115,219 @@ inline bool MiddleEqual(const unsigned char* at, const unsigned char* pat, std::
   return std::memcmp(at + 1, pat + 1, m - 2) == 0;
 }
 
-// One ReplaceAll as a left-to-right transducer, fed a stream in blocks. Its state
-// between blocks is whether the first byte not yet decided stands at a trail
-// position, and whether the first NUL has gone by; the undecided bytes (fewer than
-// the pattern's length) come again at the front of the next block. So ten passes
-// can run block by block in the cache and still give exactly what ten whole-text
-// passes would.
-class Pass {
- public:
-  Pass(std::string_view pattern, std::string_view replacement)
-      : pattern_(pattern), replacement_(replacement) {
-    // A match lies before the first NUL of the rest, so a pattern holding a NUL never matches.
-    inert_ = pattern_.empty() || pattern_.find('\0') != std::string::npos;
+// 64 bytes at a time: a candidate is a position at which the pattern's first byte
+// stands and its last byte m - 1 further on, or a position holding a NUL (the
+// search ends at the first one). Each step also copies its 64 bytes to the output
+// unconditionally, so that the bytes between matches need no copy of their own.
+#if KT_X86_SIMD
+struct Avx2Step {
+  __attribute__((target("avx2"))) Avx2Step(unsigned char first, unsigned char last)
+      : first(_mm256_set1_epi8(static_cast<char>(first))), last(_mm256_set1_epi8(static_cast<char>(last))) {}
+
+  __attribute__((target("avx2"))) std::uint64_t Candidates(const unsigned char* s, const unsigned char* t) const {
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 2; ++k) {
+      const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 32 * k));
+      const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + 32 * k));
+      const __m256i hit = _mm256_or_si256(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last)),
+                                          _mm256_cmpeq_epi8(a, _mm256_setzero_si256()));
+      mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit))) << (32 * k);
+    }
+    return mask;
   }
 
-  // Appends the output decided by data[0, n) to out and returns how many input bytes
-  // that took; with last the whole input is taken.
-  template <typename Sink>
-  std::size_t Feed(const char* data, std::size_t n, bool last, Sink& out) {
-    if (inert_ || nulSeen_) {
-      out.append(data, n);
-      return n;
-    }
-    const auto* s = reinterpret_cast<const unsigned char*>(data);
-    const auto* pat = reinterpret_cast<const unsigned char*>(pattern_.data());
-    const std::size_t m = pattern_.size();
-
-    std::size_t emitted = 0;   // input before this is in out
-    std::size_t known = 0;     // a position whose trail state is known...
-    bool knownTrail = trail_;  // ...and that state
-
-    // Whether c stands at a trail position, judged from the last known position on,
-    // which then moves to c: every byte is walked back over at most once.
-    auto trailAt = [&](std::size_t c) {
-      std::size_t j = c;
-      while (j > known && IsLeadByte(s[j - 1])) --j;
-      const bool odd = ((c - j) & 1) != 0;
-      knownTrail = j > known ? odd : (knownTrail != odd);
-      known = c;
-      return knownTrail;
-    };
-
-    bool nul = false;
-    if (n >= m) {
-      const FindFunction find = Finder();
-      const Probe probe{s, m, pat[0], pat[m - 1]};
-      const std::size_t end = n - m + 1;  // candidates lie before this
-      Candidates batch;
-      std::size_t c = 0;
-      while (c < end && !nul) {
-        find(probe, c, end, batch);
-        for (std::size_t i = 0; i < batch.count; ++i) {
-          const std::size_t p = c + batch.offset[i];
-          if (p < emitted) continue;  // inside the match just made
-          if (s[p] == 0) {
-            nul = true;
-            break;
-          }
-          if (!MiddleEqual(s + p, pat, m) || trailAt(p)) continue;
-          out.append(data + emitted, p - emitted);
-          out.append(replacement_.data(), replacement_.size());
-          emitted = p + m;
-          known = emitted;
-          knownTrail = false;
-        }
-        c = std::max(batch.scannedTo, emitted);
-      }
-    }
-
-    if (nul) nulSeen_ = true;
-    if (nul || last) {
-      out.append(data + emitted, n - emitted);
-      return n;
-    }
-    // Bytes from here on could still begin a match that the next block completes.
-    std::size_t frontier = n >= m ? n - m + 1 : 0;
-    if (frontier < emitted) frontier = emitted;
-    trail_ = trailAt(frontier);
-    out.append(data + emitted, frontier - emitted);
-    return frontier;
+  __attribute__((target("avx2"))) static void Copy64(char* dst, const unsigned char* src) {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 32));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), a);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 32), b);
   }
 
- private:
-  std::string pattern_;
-  std::string replacement_;
-  bool inert_ = false;
-  bool trail_ = false;
-  bool nulSeen_ = false;
+  __m256i first, last;
 };
+
+struct Sse2Step {
+  Sse2Step(unsigned char first, unsigned char last)
+      : first(_mm_set1_epi8(static_cast<char>(first))), last(_mm_set1_epi8(static_cast<char>(last))) {}
+
+  std::uint64_t Candidates(const unsigned char* s, const unsigned char* t) const {
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + 16 * k));
+      const __m128i hit = _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)),
+                                       _mm_cmpeq_epi8(a, _mm_setzero_si128()));
+      mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hit))) << (16 * k);
+    }
+    return mask;
+  }
+
+  static void Copy64(char* dst, const unsigned char* src) { std::memcpy(dst, src, 64); }
+
+  __m128i first, last;
+};
+#endif
+
+struct ScalarStep {
+  ScalarStep(unsigned char first, unsigned char last) : first(first), last(last) {}
+
+  std::uint64_t Candidates(const unsigned char* s, const unsigned char* t) const {
+    std::uint64_t mask = 0;
+    for (int k = 0; k < 64; ++k) {
+      const bool hit = (s[k] == first && t[k] == last) || s[k] == 0;
+      mask |= static_cast<std::uint64_t>(hit) << k;
+    }
+    return mask;
+  }
+
+  static void Copy64(char* dst, const unsigned char* src) { std::memcpy(dst, src, 64); }
+
+  unsigned char first, last;
+};
+
+// Appends the output decided by data[0, n) to out and returns how many input bytes
+// that took; with last the whole input is taken.
+//
+// The output of input byte q goes to base + q + shift, where shift is what the
+// matches so far have added or taken away; every write lands at or after the end of
+// the output decided so far, so what a step wrote too far is overwritten in turn.
+template <typename Step>
+inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bool last, Buffer& out) {
+  if (pass.inert || pass.nulSeen) {
+    out.Append(data, n);
+    return n;
+  }
+  const auto* s = reinterpret_cast<const unsigned char*>(data);
+  const auto* pat = reinterpret_cast<const unsigned char*>(pass.pattern.data());
+  const std::size_t m = pass.pattern.size();
+  const char* const rep = pass.replacement.data();
+  const std::size_t r = pass.replacementSize;
+  const std::ptrdiff_t growth = static_cast<std::ptrdiff_t>(r) - static_cast<std::ptrdiff_t>(m);
+
+  std::size_t emitted = 0;       // input before this is decided
+  std::size_t known = 0;         // a position whose trail state is known...
+  bool knownTrail = pass.trail;  // ...and that state
+  std::ptrdiff_t shift = 0;
+  char* base = out.Reserve(n);
+  auto at = [&](std::size_t q) { return base + (static_cast<std::ptrdiff_t>(q) + shift); };
+
+  // Whether c stands at a trail position, judged from the last known position on,
+  // which then moves to c: every byte is walked back over at most once.
+  auto trailAt = [&](std::size_t c) {
+    std::size_t j = c;
+    while (j > known && IsLeadByte(s[j - 1])) --j;
+    const bool odd = ((c - j) & 1) != 0;
+    knownTrail = j > known ? odd : (knownTrail != odd);
+    known = c;
+    return knownTrail;
+  };
+
+  // Writes the replacement for a match at p; the output of the bytes after the
+  // match still has to be written.
+  auto replace = [&](std::size_t p) {
+    if (growth > 0) {
+      // Room for this replacement, the rest of the input and a step's copy.
+      const std::size_t used = static_cast<std::size_t>(at(p) - base);
+      out.SetEnd(base);
+      base = out.Reserve(used + r + (n - p) + 64);
+    }
+    char* w = at(p);
+    for (std::size_t k = 0; k < r; k += 32) std::memcpy(w + k, rep + k, 32);
+    shift += growth;
+    emitted = p + m;
+    known = emitted;
+    knownTrail = false;
+  };
+
+  bool nul = false;
+  std::size_t copied = 0;  // the output of input [emitted, copied) is written
+  std::size_t c = 0;
+  if (n >= m) {
+    const Step step(pat[0], pat[m - 1]);
+    const unsigned char* t = s + m - 1;
+    // A step reads 64 bytes at c and at c + m - 1, and copies 64 bytes after a match
+    // that ends within it.
+    while (c + 128 + m <= n) {
+      Step::Copy64(at(c), s + c);
+      std::uint64_t mask = step.Candidates(s + c, t + c);
+      while (mask != 0) {
+        const std::size_t p = c + static_cast<std::size_t>(__builtin_ctzll(mask));
+        mask &= mask - 1;
+        if (p < emitted) continue;  // inside the match just made
+        if (s[p] == 0) {
+          nul = true;
+          break;
+        }
+        if (!MiddleEqual(s + p, pat, m) || trailAt(p)) continue;
+        replace(p);
+        Step::Copy64(at(emitted), s + emitted);
+      }
+      if (nul) break;
+      c = std::max(c + 64, emitted);
+    }
+    copied = nul ? emitted : c;
+    for (std::size_t p = c; !nul && p + m <= n; ++p) {
+      if (s[p] == 0) {
+        nul = true;
+        break;
+      }
+      if (p < emitted || s[p] != pat[0] || s[p + m - 1] != pat[m - 1] || !MiddleEqual(s + p, pat, m) ||
+          trailAt(p)) {
+        continue;
+      }
+      std::memcpy(at(copied), s + copied, p - copied);
+      replace(p);
+      copied = emitted;
+    }
+  }
+
+  if (nul) pass.nulSeen = true;
+  std::size_t frontier = n;
+  if (!nul && !last) {
+    // Bytes from here on could still begin a match that the next block completes.
+    frontier = n >= m ? n - m + 1 : 0;
+    if (frontier < emitted) frontier = emitted;
+    pass.trail = trailAt(frontier);
+  }
+  if (frontier > copied) std::memcpy(at(copied), s + copied, frontier - copied);
+  out.SetEnd(at(frontier));
+  return frontier;
+}
+
+using FeedFunction = std::size_t (*)(PassState&, const char*, std::size_t, bool, Buffer&);
+
+#if KT_X86_SIMD
+__attribute__((target("avx2"), flatten)) std::size_t FeedAvx2(PassState& pass, const char* data, std::size_t n,
+                                                               bool last, Buffer& out) {
+  return FeedBody<Avx2Step>(pass, data, n, last, out);
+}
+
+__attribute__((flatten)) std::size_t FeedSse2(PassState& pass, const char* data, std::size_t n, bool last,
+                                              Buffer& out) {
+  return FeedBody<Sse2Step>(pass, data, n, last, out);
+}
+#else
+std::size_t FeedScalar(PassState& pass, const char* data, std::size_t n, bool last, Buffer& out) {
+  return FeedBody<ScalarStep>(pass, data, n, last, out);
+}
+#endif
+
+FeedFunction ChooseFeed() {
+#if KT_X86_SIMD
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx2")) return FeedAvx2;
+  return FeedSse2;
+#else
+  return FeedScalar;
+#endif
+}
+
+FeedFunction Feeder() {
+  static const FeedFunction feed = ChooseFeed();
+  return feed;
+}
+
+using Pass = PassState;
 
 // Small enough that a block and its passes' outputs stay in the cache.
 constexpr std::size_t kBlockSize = 64 * 1024;
@@ -306,27 +336,24 @@ std::string RunPasses(std::vector<Pass>& passes, std::string_view text) {
   if (passes.empty()) return std::string(text);
   std::string out;
   ReserveLarge(out, text.size() + text.size() / 4 + 64);
-  if (passes.size() == 1) {
-    passes[0].Feed(text.data(), text.size(), true, out);
-    return out;
-  }
+  const FeedFunction feed = Feeder();
 
   // inputs[i] feeds pass i (i >= 1): the undecided tail of the block before, then
-  // the output of pass i - 1. The first pass reads the text itself.
+  // the output of pass i - 1. The first pass reads the text itself; the last one
+  // writes into inputs[0], which goes to out after each block.
   std::vector<Buffer> inputs(passes.size());
   std::size_t pos = 0;
   bool last = false;
   while (!last) {
     last = text.size() - pos <= kBlockSize;
     const std::size_t n = last ? text.size() - pos : kBlockSize;
-    pos += passes[0].Feed(text.data() + pos, n, last, inputs[1]);
+    pos += feed(passes[0], text.data() + pos, n, last, inputs[passes.size() > 1 ? 1 : 0]);
     for (std::size_t i = 1; i < passes.size(); ++i) {
       Buffer& in = inputs[i];
-      const std::size_t used = i + 1 < passes.size()
-                                   ? passes[i].Feed(in.data(), in.size(), last, inputs[i + 1])
-                                   : passes[i].Feed(in.data(), in.size(), last, out);
-      in.Consume(used);
+      in.Consume(feed(passes[i], in.data(), in.size(), last, inputs[(i + 1) % passes.size()]));
     }
+    out.append(inputs[0].data(), inputs[0].size());
+    inputs[0].Clear();
   }
   return out;
 }
