@@ -217,12 +217,14 @@ ReadyFile ReadAndPrepare(const RunFolders& run, std::size_t i) {
 
 // Worker threads read, convert and write the files ahead under no name, each
 // taking the next file of the list; the caller's thread takes them in list order
-// and puts them in place. A ring of slots bounds the files and bytes in flight,
-// and the hand-off costs a system call only when one side has to sleep.
+// and puts them in place, and while the file in turn is not ready it prepares
+// files itself. A ring of slots bounds the files and bytes in flight, and the
+// hand-off costs a system call only when one side has to sleep.
 class ReadAhead {
  public:
   ReadAhead(const RunFolders& run, unsigned workers) : run_(run) {
-    workers = std::max(workers, 1u);
+    // The caller's thread works too, so one worker fewer than the cores keeps them busy.
+    if (workers == 0) workers = std::clamp(std::thread::hardware_concurrency(), 2u, 4u) - 1;
     workers_.reserve(workers);
     for (unsigned w = 0; w < workers; ++w) {
       try {
@@ -250,6 +252,8 @@ class ReadAhead {
     Slot& slot = slots_[i % kSlots];
     for (std::size_t seen = slot.ready.load(std::memory_order_acquire); seen != i + 1;
          seen = slot.ready.load(std::memory_order_acquire)) {
+      // Rather than sleep, this thread prepares the next file no worker has taken.
+      if (PrepareNext(i)) continue;
       slot.ready.wait(seen, std::memory_order_acquire);
     }
     ReadyFile ready = std::move(slot.file);
@@ -272,28 +276,48 @@ class ReadAhead {
     for (;;) {
       const std::size_t i = next_.fetch_add(1, std::memory_order_relaxed);
       if (i >= run_.names.size() || i > failedAt_.load(std::memory_order_acquire)) return;
-      // The file next in turn always goes ahead, so a large one cannot stall the run.
       for (;;) {
         const std::size_t done = consumed_.load(std::memory_order_acquire);
         if (stop_.load(std::memory_order_acquire)) return;
-        if (i < done + kSlots &&
-            (i == done || inFlight_.load(std::memory_order_relaxed) < kMaxBytes))
-          break;
+        if (HasRoom(i, done)) break;
         consumed_.wait(done, std::memory_order_acquire);
       }
-      Slot& slot = slots_[i % kSlots];
-      slot.file = ReadAndPrepare(run_, i);
-      inFlight_.fetch_add(slot.file.file.size(), std::memory_order_relaxed);
-      const bool failed = slot.file.error != nullptr;
-      if (failed) {
-        std::size_t before = failedAt_.load(std::memory_order_relaxed);
-        while (i < before && !failedAt_.compare_exchange_weak(before, i)) {
-        }
-      }
-      slot.ready.store(i + 1, std::memory_order_release);
-      slot.ready.notify_one();
-      if (failed) return;
+      if (!Prepare(i)) return;
     }
+  }
+
+  // Claims the next file only when it fits now; false when there is none to take.
+  bool PrepareNext(std::size_t done) {
+    std::size_t i = next_.load(std::memory_order_relaxed);
+    do {
+      if (i >= run_.names.size() || i > failedAt_.load(std::memory_order_acquire) ||
+          !HasRoom(i, done))
+        return false;
+    } while (!next_.compare_exchange_weak(i, i + 1, std::memory_order_relaxed));
+    Prepare(i);
+    return true;
+  }
+
+  // The file next in turn always goes ahead, so a large one cannot stall the run.
+  bool HasRoom(std::size_t i, std::size_t done) const {
+    return i < done + kSlots &&
+           (i == done || inFlight_.load(std::memory_order_relaxed) < kMaxBytes);
+  }
+
+  // File i into its slot; false when it failed, so that no later file is taken.
+  bool Prepare(std::size_t i) {
+    Slot& slot = slots_[i % kSlots];
+    slot.file = ReadAndPrepare(run_, i);
+    inFlight_.fetch_add(slot.file.file.size(), std::memory_order_relaxed);
+    const bool failed = slot.file.error != nullptr;
+    if (failed) {
+      std::size_t first = failedAt_.load(std::memory_order_relaxed);
+      while (i < first && !failedAt_.compare_exchange_weak(first, i, std::memory_order_acq_rel)) {
+      }
+    }
+    slot.ready.store(i + 1, std::memory_order_release);
+    slot.ready.notify_one();
+    return !failed;
   }
 
   const RunFolders& run_;

@@ -87,7 +87,7 @@ struct BatchRunOptions {
   // file after the one that stops the run never appears, so the outcome is that
   // of a plain run.
   bool readAhead = false;
-  unsigned workers = 2;  // threads reading ahead, at least one
+  unsigned workers = 0;  // threads reading ahead; 0: one fewer than the cores, 1 to 3
 };
 
 BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::string>& fileList,
