@@ -196,8 +196,9 @@ kt::ConversionDefinition Definition(std::vector<std::pair<std::string, std::stri
   return d;
 }
 
-// Every run test goes both ways: plain, and reading ahead on a second thread.
-class BatchRun : public TempFolder, public ::testing::WithParamInterface<bool> {
+// Every run test goes each way: plain, reading ahead with the workers chosen for
+// the machine, and with more workers than cores.
+class BatchRun : public TempFolder, public ::testing::WithParamInterface<kt::BatchRunOptions> {
  protected:
   void SetUp() override {
     TempFolder::SetUp();
@@ -212,7 +213,7 @@ class BatchRun : public TempFolder, public ::testing::WithParamInterface<bool> {
         [positions](int p) {
           if (positions) positions->push_back(p);
         },
-        kt::BatchRunOptions{.readAhead = GetParam()});
+        GetParam());
   }
   kt::BatchSettings settings_;
 };
@@ -332,8 +333,10 @@ TEST_P(BatchRun, StopsAtTheFirstFailureInListOrder) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Plain, BatchRun, ::testing::Values(false));
-INSTANTIATE_TEST_SUITE_P(ReadingAhead, BatchRun, ::testing::Values(true));
+INSTANTIATE_TEST_SUITE_P(Plain, BatchRun, ::testing::Values(kt::BatchRunOptions{}));
+INSTANTIATE_TEST_SUITE_P(ReadingAhead, BatchRun,
+                         ::testing::Values(kt::BatchRunOptions{.readAhead = true},
+                                           kt::BatchRunOptions{.readAhead = true, .workers = 3}));
 
 TEST(BatchContent, SameBytesWhateverTheLineEnds) {
   const auto d = Definition({{"\r\n", "|"}});
