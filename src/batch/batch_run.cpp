@@ -1,6 +1,7 @@
 #include "batch/batch_run.h"
 
 #include <dirent.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -247,6 +248,13 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
+  // Every file in flight holds a descriptor; under a tight limit they could run
+  // out and make a file fail that a plain run would write.
+  static bool DescriptorsSuffice() {
+    struct rlimit limit {};
+    return ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur >= 4 * kSlots;
+  }
+
   // File i, once it is ready; called for i = 0, 1, 2, ... in turn.
   ReadyFile Take(std::size_t i) {
     Slot& slot = slots_[i % kSlots];
@@ -356,7 +364,7 @@ BatchResult RunBatch(const BatchSettings& settings, const std::vector<std::strin
   const std::size_t count = fileList.size();
   const RunFolders run{fileList, source, target, settings, definition, linksIntoSource};
   std::optional<ReadAhead> ahead;
-  if (options.readAhead && count > 1) {
+  if (options.readAhead && count > 1 && ReadAhead::DescriptorsSuffice()) {
     try {
       ahead.emplace(run, options.workers);
     } catch (const std::system_error&) {
