@@ -91,12 +91,14 @@ struct PassState {
       : pattern(pattern), replacement(replacement), replacementSize(replacement.size()) {
     // A match lies before the first NUL of the rest, so a pattern holding a NUL never matches.
     inert = pattern.empty() || pattern.find('\0') != std::string_view::npos;
-    // Padded, so that the replacement is copied in whole 32-byte words.
-    this->replacement.resize(replacementSize + 32);
+    // Padded, so that both are read in whole words.
+    this->pattern.resize(pattern.size() + 64);
+    this->replacement.resize(replacementSize + 64);
   }
 
-  std::string pattern;
+  std::string pattern;  // padded: its size is patternSize
   std::string replacement;
+  std::size_t patternSize() const { return pattern.size() - 64; }
   std::size_t replacementSize;
   bool inert = false;
   bool trail = false;
@@ -115,25 +117,55 @@ inline bool MiddleEqual(const unsigned char* at, const unsigned char* pat, std::
   return std::memcmp(at + 1, pat + 1, m - 2) == 0;
 }
 
-// 64 bytes at a time: a candidate is a position at which the pattern's first byte
-// stands and its last byte m - 1 further on, or a position holding a NUL (the
-// search ends at the first one). Each step also copies its 64 bytes to the output
-// unconditionally, so that the bytes between matches need no copy of their own.
+// The scan goes 64 bytes at a time. A candidate is a position at which the
+// pattern's first, second and last bytes stand, or a position holding a NUL (the
+// search ends at the first one). Each step also copies its 64
+// bytes to the output unconditionally, so that the bytes between matches need no
+// copy of their own. Equal compares a whole pattern of up to kWindow bytes, and
+// LeadRun counts the lead bytes right before a position, up to kWindow of them:
+// both without a branch.
 #if KT_X86_SIMD
 struct Avx2Step {
-  __attribute__((target("avx2"))) Avx2Step(unsigned char first, unsigned char last)
-      : first(_mm256_set1_epi8(static_cast<char>(first))), last(_mm256_set1_epi8(static_cast<char>(last))) {}
+  static constexpr std::size_t kWindow = 32;
 
-  __attribute__((target("avx2"))) std::uint64_t Candidates(const unsigned char* s, const unsigned char* t) const {
+  __attribute__((target("avx2"))) Avx2Step(const unsigned char* pattern, std::size_t m)
+      : first(_mm256_set1_epi8(static_cast<char>(pattern[0]))),
+        last(_mm256_set1_epi8(static_cast<char>(pattern[m - 1]))),
+        second(_mm256_set1_epi8(static_cast<char>(pattern[m >= 2 ? 1 : 0]))),
+        whole(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(pattern))),
+        wholeMask(m >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << m) - 1) {}
+
+  __attribute__((target("avx2"))) std::uint64_t Candidates(const unsigned char* s, const unsigned char* t,
+                                                           const unsigned char* u) const {
     std::uint64_t mask = 0;
     for (int k = 0; k < 2; ++k) {
       const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 32 * k));
       const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(t + 32 * k));
-      const __m256i hit = _mm256_or_si256(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last)),
-                                          _mm256_cmpeq_epi8(a, _mm256_setzero_si256()));
+      const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(u + 32 * k));
+      const __m256i hit = _mm256_or_si256(
+          _mm256_and_si256(_mm256_and_si256(_mm256_cmpeq_epi8(a, first), _mm256_cmpeq_epi8(b, last)),
+                           _mm256_cmpeq_epi8(c, second)),
+          _mm256_cmpeq_epi8(a, _mm256_setzero_si256()));
       mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm256_movemask_epi8(hit))) << (32 * k);
     }
     return mask;
+  }
+
+  __attribute__((target("avx2"))) bool Equal(const unsigned char* at) const {
+    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    const auto eq = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, whole)));
+    return (eq & wholeMask) == wholeMask;
+  }
+
+  __attribute__((target("avx2"))) static std::size_t LeadRun(const unsigned char* end) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(end - 32));
+    // 0x81-0x9F and 0xE0-0xFC, as unsigned ranges from their first value.
+    const __m256i a = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(0x81)));
+    const __m256i b = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(0xE0)));
+    const __m256i lead = _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(a, _mm256_set1_epi8(0x1E)), a),
+                                         _mm256_cmpeq_epi8(_mm256_min_epu8(b, _mm256_set1_epi8(0x1C)), b));
+    const auto bits = static_cast<std::uint32_t>(_mm256_movemask_epi8(lead));
+    return static_cast<std::size_t>(__builtin_clzll(~(std::uint64_t{bits} << 32)));
   }
 
   __attribute__((target("avx2"))) static void Copy64(char* dst, const unsigned char* src) {
@@ -143,46 +175,83 @@ struct Avx2Step {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + 32), b);
   }
 
-  __m256i first, last;
+  __m256i first, last, second, whole;
+  std::uint32_t wholeMask;
 };
 
 struct Sse2Step {
-  Sse2Step(unsigned char first, unsigned char last)
-      : first(_mm_set1_epi8(static_cast<char>(first))), last(_mm_set1_epi8(static_cast<char>(last))) {}
+  static constexpr std::size_t kWindow = 16;
 
-  std::uint64_t Candidates(const unsigned char* s, const unsigned char* t) const {
+  Sse2Step(const unsigned char* pattern, std::size_t m)
+      : first(_mm_set1_epi8(static_cast<char>(pattern[0]))),
+        last(_mm_set1_epi8(static_cast<char>(pattern[m - 1]))),
+        second(_mm_set1_epi8(static_cast<char>(pattern[m >= 2 ? 1 : 0]))),
+        whole(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pattern))),
+        wholeMask(m >= 16 ? 0xFFFFu : (1u << m) - 1) {}
+
+  std::uint64_t Candidates(const unsigned char* s, const unsigned char* t, const unsigned char* u) const {
     std::uint64_t mask = 0;
     for (int k = 0; k < 4; ++k) {
       const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
       const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(t + 16 * k));
-      const __m128i hit = _mm_or_si128(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)),
-                                       _mm_cmpeq_epi8(a, _mm_setzero_si128()));
+      const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(u + 16 * k));
+      const __m128i hit = _mm_or_si128(
+          _mm_and_si128(_mm_and_si128(_mm_cmpeq_epi8(a, first), _mm_cmpeq_epi8(b, last)), _mm_cmpeq_epi8(c, second)),
+          _mm_cmpeq_epi8(a, _mm_setzero_si128()));
       mask |= static_cast<std::uint64_t>(static_cast<std::uint32_t>(_mm_movemask_epi8(hit))) << (16 * k);
     }
     return mask;
   }
 
+  bool Equal(const unsigned char* at) const {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const auto eq = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(a, whole)));
+    return (eq & wholeMask) == wholeMask;
+  }
+
+  static std::size_t LeadRun(const unsigned char* end) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+    const __m128i a = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(0x81)));
+    const __m128i b = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(0xE0)));
+    const __m128i lead = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(a, _mm_set1_epi8(0x1E)), a),
+                                      _mm_cmpeq_epi8(_mm_min_epu8(b, _mm_set1_epi8(0x1C)), b));
+    const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(lead));
+    return static_cast<std::size_t>(__builtin_clzll(~(std::uint64_t{bits} << 48)));
+  }
+
   static void Copy64(char* dst, const unsigned char* src) { std::memcpy(dst, src, 64); }
 
-  __m128i first, last;
+  __m128i first, last, second, whole;
+  unsigned wholeMask;
 };
 #endif
 
 struct ScalarStep {
-  ScalarStep(unsigned char first, unsigned char last) : first(first), last(last) {}
+  static constexpr std::size_t kWindow = 8;
 
-  std::uint64_t Candidates(const unsigned char* s, const unsigned char* t) const {
+  ScalarStep(const unsigned char* pattern, std::size_t m) : pattern(pattern), m(m) {}
+
+  std::uint64_t Candidates(const unsigned char* s, const unsigned char* t, const unsigned char*) const {
     std::uint64_t mask = 0;
     for (int k = 0; k < 64; ++k) {
-      const bool hit = (s[k] == first && t[k] == last) || s[k] == 0;
+      const bool hit = (s[k] == pattern[0] && t[k] == pattern[m - 1]) || s[k] == 0;
       mask |= static_cast<std::uint64_t>(hit) << k;
     }
     return mask;
   }
 
+  bool Equal(const unsigned char* at) const { return std::memcmp(at, pattern, m) == 0; }
+
+  static std::size_t LeadRun(const unsigned char* end) {
+    std::size_t run = 0;
+    while (run < kWindow && IsLeadByte(end[-1 - static_cast<std::ptrdiff_t>(run)])) ++run;
+    return run;
+  }
+
   static void Copy64(char* dst, const unsigned char* src) { std::memcpy(dst, src, 64); }
 
-  unsigned char first, last;
+  const unsigned char* pattern;
+  std::size_t m;
 };
 
 // Appends the output decided by data[0, n) to out and returns how many input bytes
@@ -199,12 +268,12 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
   }
   const auto* s = reinterpret_cast<const unsigned char*>(data);
   const auto* pat = reinterpret_cast<const unsigned char*>(pass.pattern.data());
-  const std::size_t m = pass.pattern.size();
+  const std::size_t m = pass.patternSize();
   const char* const rep = pass.replacement.data();
   const std::size_t r = pass.replacementSize;
   const std::ptrdiff_t growth = static_cast<std::ptrdiff_t>(r) - static_cast<std::ptrdiff_t>(m);
 
-  std::size_t emitted = 0;       // input before this is decided
+  std::size_t emitted = 0;       // the output of the input before this is final
   std::size_t known = 0;         // a position whose trail state is known...
   bool knownTrail = pass.trail;  // ...and that state
   std::ptrdiff_t shift = 0;
@@ -221,46 +290,89 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
     known = c;
     return knownTrail;
   };
+  // The same, counting the run in one piece where it is short.
+  auto trailAtShort = [&](std::size_t c) {
+    if (c < Step::kWindow) [[unlikely]] return trailAt(c);
+    const std::size_t limit = c - known;
+    std::size_t run = Step::LeadRun(s + c);
+    if (run == Step::kWindow && limit > run) [[unlikely]] {
+      std::size_t j = c - run;
+      while (j > known && IsLeadByte(s[j - 1])) --j;
+      run = c - j;
+    }
+    const bool reaches = run >= limit;
+    run = reaches ? limit : run;
+    const bool odd = (run & 1) != 0;
+    knownTrail = (reaches & knownTrail) != odd;
+    known = c;
+    return knownTrail;
+  };
 
-  // Writes the replacement for a match at p; the output of the bytes after the
-  // match still has to be written.
-  auto replace = [&](std::size_t p) {
+  // Room for a replacement at p, the rest of the input and a step's copy.
+  auto makeRoom = [&](std::size_t p) {
     if (growth > 0) {
-      // Room for this replacement, the rest of the input and a step's copy.
       const std::size_t used = static_cast<std::size_t>(at(p) - base);
       out.SetEnd(base);
-      base = out.Reserve(used + r + (n - p) + 64);
+      base = out.Reserve(used + r + (n - p) + 128);
     }
-    char* w = at(p);
-    for (std::size_t k = 0; k < r; k += 32) std::memcpy(w + k, rep + k, 32);
-    shift += growth;
-    emitted = p + m;
-    known = emitted;
-    knownTrail = false;
   };
 
   bool nul = false;
   std::size_t copied = 0;  // the output of input [emitted, copied) is written
   std::size_t c = 0;
   if (n >= m) {
-    const Step step(pat[0], pat[m - 1]);
+    const Step step(pat, m);
     const unsigned char* t = s + m - 1;
+    const unsigned char* u = s + (m >= 2 ? 1 : 0);
     // A step reads 64 bytes at c and at c + m - 1, and copies 64 bytes after a match
     // that ends within it.
+    const bool shortPair = m <= Step::kWindow && r <= 64;
     while (c + 128 + m <= n) {
       Step::Copy64(at(c), s + c);
-      std::uint64_t mask = step.Candidates(s + c, t + c);
-      while (mask != 0) {
-        const std::size_t p = c + static_cast<std::size_t>(__builtin_ctzll(mask));
-        mask &= mask - 1;
-        if (p < emitted) continue;  // inside the match just made
-        if (s[p] == 0) {
-          nul = true;
-          break;
+      std::uint64_t mask = step.Candidates(s + c, t + c, u + c);
+      if (shortPair && mask != 0) {
+        // One candidate after the other without a branch on the outcome: the
+        // replacement is written in any case and the copy after it starts right
+        // after the match or, where there was none, on top of it. A step without
+        // a candidate looks at its last position, which then is no match.
+        do {
+          const std::size_t p = c + static_cast<std::size_t>(__builtin_ctzll(mask | std::uint64_t{1} << 63));
+          mask &= mask - 1;
+          if (s[p] == 0) [[unlikely]] {
+            nul = true;
+            break;
+          }
+          const bool free = p >= known;  // not inside the match just made
+          const std::size_t q = free ? p : known;
+          const bool match = free & step.Equal(s + p) & !trailAtShort(q);
+          makeRoom(q);
+          char* w = at(q);
+          std::memcpy(w, rep, 32);
+          std::memcpy(w + 32, rep + 32, 32);
+          shift += match ? growth : 0;
+          emitted = match ? p + m : q;
+          known = emitted;
+          knownTrail = knownTrail & !match;
+          Step::Copy64(at(emitted), s + emitted);
+        } while (mask != 0);
+      } else {
+        while (mask != 0) {
+          const std::size_t p = c + static_cast<std::size_t>(__builtin_ctzll(mask));
+          mask &= mask - 1;
+          if (p < known) continue;  // inside the match just made
+          if (s[p] == 0) {
+            nul = true;
+            break;
+          }
+          if (!MiddleEqual(s + p, pat, m) || trailAt(p)) continue;
+          makeRoom(p);
+          char* w = at(p);
+          for (std::size_t k = 0; k < r; k += 32) std::memcpy(w + k, rep + k, 32);
+          shift += growth;
+          emitted = known = p + m;
+          knownTrail = false;
+          Step::Copy64(at(emitted), s + emitted);
         }
-        if (!MiddleEqual(s + p, pat, m) || trailAt(p)) continue;
-        replace(p);
-        Step::Copy64(at(emitted), s + emitted);
       }
       if (nul) break;
       c = std::max(c + 64, emitted);
@@ -271,13 +383,16 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
         nul = true;
         break;
       }
-      if (p < emitted || s[p] != pat[0] || s[p + m - 1] != pat[m - 1] || !MiddleEqual(s + p, pat, m) ||
+      if (p < known || s[p] != pat[0] || s[p + m - 1] != pat[m - 1] || !MiddleEqual(s + p, pat, m) ||
           trailAt(p)) {
         continue;
       }
+      makeRoom(p);
       std::memcpy(at(copied), s + copied, p - copied);
-      replace(p);
-      copied = emitted;
+      std::memcpy(at(p), rep, r);
+      shift += growth;
+      emitted = known = copied = p + m;
+      knownTrail = false;
     }
   }
 
@@ -286,7 +401,7 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
   if (!nul && !last) {
     // Bytes from here on could still begin a match that the next block completes.
     frontier = n >= m ? n - m + 1 : 0;
-    if (frontier < emitted) frontier = emitted;
+    if (frontier < known) frontier = known;
     pass.trail = trailAt(frontier);
   }
   if (frontier > copied) std::memcpy(at(copied), s + copied, frontier - copied);
