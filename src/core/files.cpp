@@ -9,8 +9,10 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <utility>
@@ -162,12 +164,15 @@ bool ReplaceWithNameless(int fd, const std::string& path) {
   static constexpr char kLetters[] =
       "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    unsigned char random[6] = {};
-    if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
-      for (unsigned char& r : random) r = static_cast<unsigned char>(std::rand());
+    // A name taken already only costs another attempt, so a weak fallback will do.
+    std::uint64_t random = 0;
+    if (::getrandom(&random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+      random = static_cast<std::uint64_t>(::clock()) * 6364136223846793005u ^
+               static_cast<std::uint64_t>(::getpid()) << 20 ^ static_cast<std::uint64_t>(attempt);
     }
     std::string temp = stem;
-    for (const unsigned char r : random) temp += kLetters[r % (sizeof kLetters - 1)];
+    for (int k = 0; k < 6; ++k, random /= sizeof kLetters - 1)
+      temp += kLetters[random % (sizeof kLetters - 1)];
     if (!LinkNameless(fd, temp)) {
       if (errno == EEXIST) continue;
       throw Error::CannotCreate(path);
