@@ -68,6 +68,52 @@ TEST(Fuzz, ReplaceAllAgreesWithTheReference) {
   }
 }
 
+TEST(Fuzz, ReplaceAllAgreesOnLeadHeavyTextsWithFrequentMatches) {
+  // Mostly lead bytes with a few others, and patterns cut from the text, so that
+  // matches are frequent, run across 64-byte steps and start and end inside lead
+  // runs, and many candidates stand at trail positions.
+  constexpr char kLeadHeavy[] = {'\x82', '\xE0', '\x9F', 'a', '\\', '\x82', '\xE0', '\xA0'};
+  Random r(4242);
+  for (int i = 0; i < 3000; ++i) {
+    // In stretches of differing mix, so that the share of trail candidates changes.
+    std::string text;
+    for (std::size_t n = 200 + r.Below(3000); text.size() < n;) {
+      const std::size_t alphabet = 3 + r.Below(sizeof kLeadHeavy - 2);
+      const bool ordinary = r.Below(3) == 0;
+      for (std::size_t k = 1 + r.Below(600); k > 0; --k) {
+        text += ordinary ? kAlphabet[r.Below(8)] : kLeadHeavy[r.Below(alphabet)];
+      }
+    }
+    const std::size_t size = 1 + r.Below(i % 3 == 0 ? 40 : 6);
+    const std::string pattern = text.substr(r.Below(text.size() - size), size);
+    const std::string replacement = r.Bytes(r.Below(i % 4 == 0 ? 70 : 4));
+    const std::vector<char> exact(text.begin(), text.end());
+    const std::string_view view(exact.data(), exact.size());
+    ASSERT_EQ(ReplaceAll(view, pattern, replacement), reference::ReplaceAll(text, pattern, replacement))
+        << "seed step " << i;
+  }
+}
+
+TEST(Fuzz, BackToBackMatchesAfterTrailCandidatesAtEveryAlignment) {
+  // A stretch where the pattern stands at trail positions again and again, then
+  // quiet bytes, then three matches in a row starting with lead bytes: moved along
+  // one byte at a time, so that a match ends across every step boundary, also
+  // where the scan changes how it tells trail positions, and near the end.
+  const std::string patterns[] = {"\x82\x82\x82" "a", "\x82" "a", "\xE0\x82" "a\\"};
+  for (const std::string& pattern : patterns) {
+    std::string trailStretch;
+    while (trailStretch.size() < 600) trailStretch += "\x82" + pattern;
+    for (std::size_t quiet = 0; quiet < 1100; ++quiet) {
+      for (std::size_t tail = quiet < 64 ? 0 : 130; tail <= (quiet < 64 ? 200 : 130); ++tail) {
+        const std::string text = trailStretch + std::string(quiet, 'b') + pattern + pattern + pattern +
+                                 std::string(tail, 'b');
+        ASSERT_EQ(ReplaceAll(text, pattern, "-"), reference::ReplaceAll(text, pattern, "-"))
+            << pattern << " " << quiet << " " << tail;
+      }
+    }
+  }
+}
+
 TEST(Fuzz, ConvertTextAgreesWithTheReferenceAcrossBlocks) {
   Random r(77);
   for (int i = 0; i < 300; ++i) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <type_traits>
 #include <vector>
 
 #if (defined(__x86_64__) || defined(__i386__)) && defined(__SSE2__) && !defined(KOTOTSUGI_NO_SIMD)
@@ -103,6 +104,7 @@ struct PassState {
   bool inert = false;
   bool trail = false;
   bool nulSeen = false;
+  bool masking = false;  // trail positions are being worked out a step at a time
 };
 
 // Bytes 1 to m - 2 of a candidate (the first and the last were compared already).
@@ -157,15 +159,30 @@ struct Avx2Step {
     return (eq & wholeMask) == wholeMask;
   }
 
-  __attribute__((target("avx2"))) static std::size_t LeadRun(const unsigned char* end) {
-    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(end - 32));
-    // 0x81-0x9F and 0xE0-0xFC, as unsigned ranges from their first value.
+  // 0x81-0x9F and 0xE0-0xFC, as unsigned ranges from their first value.
+  __attribute__((target("avx2"))) static std::uint32_t LeadBits32(const unsigned char* at) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     const __m256i a = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(0x81)));
     const __m256i b = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(0xE0)));
     const __m256i lead = _mm256_or_si256(_mm256_cmpeq_epi8(_mm256_min_epu8(a, _mm256_set1_epi8(0x1E)), a),
                                          _mm256_cmpeq_epi8(_mm256_min_epu8(b, _mm256_set1_epi8(0x1C)), b));
-    const auto bits = static_cast<std::uint32_t>(_mm256_movemask_epi8(lead));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(lead));
+  }
+
+  __attribute__((target("avx2"))) static std::size_t LeadRun(const unsigned char* end) {
+    const std::uint32_t bits = LeadBits32(end - 32);
     return static_cast<std::size_t>(__builtin_clzll(~(std::uint64_t{bits} << 32)));
+  }
+
+  // The lead bytes and the NULs among the 64 bytes at s.
+  __attribute__((target("avx2"))) static std::uint64_t LeadBits(const unsigned char* s, std::uint64_t& nuls) {
+    nuls = 0;
+    for (int k = 0; k < 2; ++k) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 32 * k));
+      const auto z = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, _mm256_setzero_si256())));
+      nuls |= std::uint64_t{z} << (32 * k);
+    }
+    return LeadBits32(s) | std::uint64_t{LeadBits32(s + 32)} << 32;
   }
 
   __attribute__((target("avx2"))) static void Copy64(char* dst, const unsigned char* src) {
@@ -209,14 +226,30 @@ struct Sse2Step {
     return (eq & wholeMask) == wholeMask;
   }
 
-  static std::size_t LeadRun(const unsigned char* end) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(end - 16));
+  static std::uint32_t LeadBits16(const unsigned char* at) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
     const __m128i a = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(0x81)));
     const __m128i b = _mm_sub_epi8(v, _mm_set1_epi8(static_cast<char>(0xE0)));
     const __m128i lead = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(a, _mm_set1_epi8(0x1E)), a),
                                       _mm_cmpeq_epi8(_mm_min_epu8(b, _mm_set1_epi8(0x1C)), b));
-    const auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(lead));
+    return static_cast<std::uint32_t>(_mm_movemask_epi8(lead));
+  }
+
+  static std::size_t LeadRun(const unsigned char* end) {
+    const std::uint32_t bits = LeadBits16(end - 16);
     return static_cast<std::size_t>(__builtin_clzll(~(std::uint64_t{bits} << 48)));
+  }
+
+  static std::uint64_t LeadBits(const unsigned char* s, std::uint64_t& nuls) {
+    std::uint64_t lead = 0;
+    nuls = 0;
+    for (int k = 0; k < 4; ++k) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 16 * k));
+      const auto z = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+      nuls |= std::uint64_t{z} << (16 * k);
+      lead |= std::uint64_t{LeadBits16(s + 16 * k)} << (16 * k);
+    }
+    return lead;
   }
 
   static void Copy64(char* dst, const unsigned char* src) { std::memcpy(dst, src, 64); }
@@ -248,11 +281,45 @@ struct ScalarStep {
     return run;
   }
 
+  static std::uint64_t LeadBits(const unsigned char* s, std::uint64_t& nuls) {
+    std::uint64_t lead = 0;
+    nuls = 0;
+    for (int k = 0; k < 64; ++k) {
+      lead |= static_cast<std::uint64_t>(IsLeadByte(s[k])) << k;
+      nuls |= static_cast<std::uint64_t>(s[k] == 0) << k;
+    }
+    return lead;
+  }
+
   static void Copy64(char* dst, const unsigned char* src) { std::memcpy(dst, src, 64); }
 
   const unsigned char* pattern;
   std::size_t m;
 };
+
+// How a step deals with its candidates: one after the other with branches, for
+// long patterns and replacements; without a branch on the outcome, for short ones;
+// and the same after dropping the candidates at trail positions.
+enum class StepKind { kLong, kShort, kMasking };
+
+// The trail positions among 64 bytes, from their lead bytes and from whether the
+// first of them is a trail position (carry, 0 or 1), which then becomes that of the
+// byte after them. A position is a trail position when the byte before it is a lead
+// byte at an even offset in its run: runs are told apart by the parity of their
+// start, and adding a run's start bit clears it.
+inline std::uint64_t TrailBits(std::uint64_t lead, std::uint64_t& carry) {
+  constexpr std::uint64_t kEven = 0x5555555555555555u;
+  const std::uint64_t starts = lead & ~(lead << 1);
+  std::uint64_t evenRuns = lead & ~(lead + (starts & kEven));
+  // The run through the first byte goes on from before, at an odd offset after a carry.
+  const std::uint64_t first = lead & ~(lead + 1);
+  evenRuns ^= first & (0 - carry);
+  const std::uint64_t oddRuns = lead & ~evenRuns;
+  const std::uint64_t atEven = (evenRuns & kEven) | (oddRuns & ~kEven);
+  const std::uint64_t trail = (atEven << 1) | carry;
+  carry = atEven >> 63;
+  return trail;
+}
 
 // Appends the output decided by data[0, n) to out and returns how many input bytes
 // that took; with last the whole input is taken.
@@ -280,11 +347,22 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
   char* base = out.Reserve(n);
   auto at = [&](std::size_t q) { return base + (static_cast<std::ptrdiff_t>(q) + shift); };
 
+  // The start of the lead run that ends right before j, or known if the run goes
+  // back that far; the run is counted a window at a time.
+  auto runStart = [&](std::size_t j) {
+    while (j >= known + Step::kWindow) {
+      const std::size_t run = Step::LeadRun(s + j);
+      j -= run;
+      if (run < Step::kWindow) return j;
+    }
+    while (j > known && IsLeadByte(s[j - 1])) --j;
+    return j;
+  };
+
   // Whether c stands at a trail position, judged from the last known position on,
   // which then moves to c: every byte is walked back over at most once.
   auto trailAt = [&](std::size_t c) {
-    std::size_t j = c;
-    while (j > known && IsLeadByte(s[j - 1])) --j;
+    const std::size_t j = runStart(c);
     const bool odd = ((c - j) & 1) != 0;
     knownTrail = j > known ? odd : (knownTrail != odd);
     known = c;
@@ -295,11 +373,7 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
     if (c < Step::kWindow) [[unlikely]] return trailAt(c);
     const std::size_t limit = c - known;
     std::size_t run = Step::LeadRun(s + c);
-    if (run == Step::kWindow && limit > run) [[unlikely]] {
-      std::size_t j = c - run;
-      while (j > known && IsLeadByte(s[j - 1])) --j;
-      run = c - j;
-    }
+    if (run == Step::kWindow && limit > run) [[unlikely]] run = c - runStart(c - run);
     const bool reaches = run >= limit;
     run = reaches ? limit : run;
     const bool odd = (run & 1) != 0;
@@ -327,55 +401,117 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
     // A step reads 64 bytes at c and at c + m - 1, and copies 64 bytes after a match
     // that ends within it.
     const bool shortPair = m <= Step::kWindow && r <= 64;
-    while (c + 128 + m <= n) {
-      Step::Copy64(at(c), s + c);
-      std::uint64_t mask = step.Candidates(s + c, t + c, u + c);
-      if (shortPair && mask != 0) {
-        // One candidate after the other without a branch on the outcome: the
-        // replacement is written in any case and the copy after it starts right
-        // after the match or, where there was none, on top of it. A step without
-        // a candidate looks at its last position, which then is no match.
-        do {
-          const std::size_t p = c + static_cast<std::size_t>(__builtin_ctzll(mask | std::uint64_t{1} << 63));
-          mask &= mask - 1;
-          if (s[p] == 0) [[unlikely]] {
-            nul = true;
-            break;
-          }
-          const bool free = p >= known;  // not inside the match just made
-          const std::size_t q = free ? p : known;
-          const bool match = free & step.Equal(s + p) & !trailAtShort(q);
-          makeRoom(q);
-          char* w = at(q);
-          std::memcpy(w, rep, 32);
-          std::memcpy(w + 32, rep + 32, 32);
-          shift += match ? growth : 0;
-          emitted = match ? p + m : q;
-          known = emitted;
-          knownTrail = knownTrail & !match;
-          Step::Copy64(at(emitted), s + emitted);
-        } while (mask != 0);
-      } else {
-        while (mask != 0) {
-          const std::size_t p = c + static_cast<std::size_t>(__builtin_ctzll(mask));
-          mask &= mask - 1;
-          if (p < known) continue;  // inside the match just made
-          if (s[p] == 0) {
-            nul = true;
-            break;
-          }
-          if (!MiddleEqual(s + p, pat, m) || trailAt(p)) continue;
-          makeRoom(p);
-          char* w = at(p);
-          for (std::size_t k = 0; k < r; k += 32) std::memcpy(w + k, rep + k, 32);
-          shift += growth;
-          emitted = known = p + m;
-          knownTrail = false;
-          Step::Copy64(at(emitted), s + emitted);
+    // Where many candidates stand at trail positions, the steps work out every trail
+    // position they cover and drop those candidates before looking at them. That
+    // needs the whole-text lead runs to be those counted from the last match on,
+    // which holds when the pattern ends in a byte that is no lead byte. Whether it
+    // pays is judged every eight steps.
+    const bool maskable = shortPair && !IsLeadByte(pat[m - 1]);
+    bool masking = maskable && pass.masking;
+    std::uint64_t carry = knownTrail;  // while masking: whether stepEnd is a trail position
+    std::size_t stepEnd = 0;
+    unsigned trailCandidates = 0;
+
+    // Up to count steps of the given kind.
+    auto run = [&](auto kind, std::size_t count) {
+      constexpr StepKind kKind = decltype(kind)::value;
+      for (; count > 0 && c + 128 + m <= n; --count) {
+        Step::Copy64(at(c), s + c);
+        std::uint64_t mask = step.Candidates(s + c, t + c, u + c);
+        if constexpr (kKind == StepKind::kMasking) {
+          // A step that starts later than where the last one ended starts at the end
+          // of a match, so at no trail position.
+          if (c != stepEnd) carry = 0;
+          std::uint64_t nuls;
+          const std::uint64_t trail = TrailBits(Step::LeadBits(s + c, nuls), carry);
+          trailCandidates += static_cast<unsigned>(__builtin_popcountll(mask & trail & ~nuls));
+          mask &= ~trail | nuls;
+          stepEnd = c + 64;
         }
+        if constexpr (kKind == StepKind::kLong) {
+          while (mask != 0) {
+            const std::size_t p = c + static_cast<std::size_t>(__builtin_ctzll(mask));
+            mask &= mask - 1;
+            if (p < known) continue;  // inside the match just made
+            if (s[p] == 0) {
+              nul = true;
+              return;
+            }
+            if (!MiddleEqual(s + p, pat, m) || trailAt(p)) continue;
+            makeRoom(p);
+            char* w = at(p);
+            for (std::size_t k = 0; k < r; k += 32) std::memcpy(w + k, rep + k, 32);
+            shift += growth;
+            emitted = known = p + m;
+            knownTrail = false;
+            Step::Copy64(at(emitted), s + emitted);
+          }
+        } else if (mask != 0) {
+          // One candidate after the other without a branch on the outcome: the
+          // replacement is written in any case and the copy after it starts right
+          // after the match or, where there was none, on top of it.
+          do {
+            const std::size_t p = c + static_cast<std::size_t>(__builtin_ctzll(mask));
+            mask &= mask - 1;
+            if (s[p] == 0) [[unlikely]] {
+              nul = true;
+              return;
+            }
+            const bool free = p >= known;  // not inside the match just made
+            const std::size_t q = free ? p : known;
+            bool trail = false;
+            if constexpr (kKind == StepKind::kShort) {
+              trail = trailAtShort(q);
+              trailCandidates += trail;
+            }
+            const bool match = free & step.Equal(s + p) & !trail;
+            makeRoom(q);
+            char* w = at(q);
+            std::memcpy(w, rep, 32);
+            std::memcpy(w + 32, rep + 32, 32);
+            shift += match ? growth : 0;
+            emitted = match ? p + m : q;
+            known = emitted;
+            knownTrail = knownTrail & !match;
+            Step::Copy64(at(emitted), s + emitted);
+          } while (mask != 0);
+        }
+        c = std::max(c + 64, emitted);
       }
-      if (nul) break;
-      c = std::max(c + 64, emitted);
+    };
+
+    using Long = std::integral_constant<StepKind, StepKind::kLong>;
+    using Short = std::integral_constant<StepKind, StepKind::kShort>;
+    using Masking = std::integral_constant<StepKind, StepKind::kMasking>;
+    constexpr auto kAll = ~std::size_t{0};
+    if (!shortPair) {
+      run(Long{}, kAll);
+    } else if (!maskable) {
+      run(Short{}, kAll);
+    } else {
+      while (!nul && c + 128 + m <= n) {
+        trailCandidates = 0;
+        if (masking) {
+          run(Masking{}, 8);
+        } else {
+          run(Short{}, 8);
+        }
+        if (nul) break;
+        const bool worth = trailCandidates >= 4;
+        if (worth && !masking) {
+          carry = trailAtShort(c);
+          stepEnd = c;
+        } else if (!worth && masking) {
+          knownTrail = c == stepEnd && carry != 0;
+          known = c;
+        }
+        masking = worth;
+      }
+      if (masking && !nul) {
+        knownTrail = c == stepEnd && carry != 0;
+        known = c;
+      }
+      pass.masking = masking;
     }
     copied = nul ? emitted : c;
     for (std::size_t p = c; !nul && p + m <= n; ++p) {
