@@ -16,40 +16,17 @@
 #include "batch/extension_list.h"
 #include "core/bytes.h"
 #include "core/error.h"
+#include "test_core_support.h"
 
 namespace {
 
 namespace stdfs = std::filesystem;
 
-std::string ReadBytes(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const stdfs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using kt::test::ReadBytes;
+using kt::test::WriteBytes;
 
 // A fresh folder that is also the current folder, so the data files land in it.
-class TempFolder : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = (stdfs::temp_directory_path() / "kt-batch-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-    oldCwd_ = stdfs::current_path();
-    stdfs::current_path(root_);
-  }
-  void TearDown() override {
-    stdfs::current_path(oldCwd_);
-    stdfs::remove_all(root_);
-  }
-  std::string Path(const std::string& relative) const { return (root_ / relative).string(); }
-
-  stdfs::path root_;
-  stdfs::path oldCwd_;
-};
+using TempFolder = kt::test::DataFolderTest;
 
 const char* const kHint = "拡張子登録例（.html）の様にピリオド以下を指定して下さい。";
 
@@ -121,7 +98,7 @@ TEST_F(BatchChecks, RefusalsComeInTheirOrderWithTheirTextsAndFocus) {
       {"blanks around a folder are trimmed for the tests", "  $/src", "\t$/dst", ext, 4, R::None,
        F::Unchanged, "", "  $/src/", "\t$/dst/"},
   };
-  const std::string root = root_.string();
+  const std::string root = dir_.string();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     kt::BatchSettings settings{Expand(c.source, root), Expand(c.target, root), c.extensions,

@@ -11,19 +11,14 @@
 #include <string>
 #include <vector>
 
+#include "test_core_support.h"
+
 namespace {
 
 namespace stdfs = std::filesystem;
 
-std::string ReadBytes(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const stdfs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using kt::test::ReadBytes;
+using kt::test::WriteBytes;
 
 struct Outcome {
   int status;
@@ -31,40 +26,31 @@ struct Outcome {
   std::string err;
 };
 
-class Cli : public ::testing::Test {
+class Cli : public kt::test::DataFolderTest {
  protected:
-  void SetUp() override {
-    std::string pattern = (stdfs::temp_directory_path() / "kt-cli-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
-  }
-  void TearDown() override { stdfs::remove_all(root_); }
-
-  std::string Path(const std::string& relative) const { return (root_ / relative).string(); }
 
   // Runs the program in the fixture's folder; stdin comes from the given bytes.
   Outcome Run(const std::string& arguments, std::string_view input = {}) {
-    WriteBytes(root_ / ".in", input);
+    WriteBytes(dir_ / ".in", input);
     return Shell("'" KOTOTSUGI_CLI "' " + arguments + " <.in");
   }
 
   // A shell command in the fixture's folder, its output captured.
   Outcome Shell(const std::string& script) {
     const std::string command =
-        "cd '" + root_.string() + "' && { " + script + "; } >.out 2>.err";
+        "cd '" + dir_.string() + "' && { " + script + "; } >.out 2>.err";
     const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(root_ / ".out"),
-            ReadBytes(root_ / ".err")};
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadBytes(dir_ / ".out"),
+            ReadBytes(dir_ / ".err")};
   }
 
   // Slot 1 turns "a" into "x" and "\x83\x5C" (ソ) into "so"; the flag as given.
   void WriteSlot1(std::string_view flag = "0\r\n") {
-    WriteBytes(root_ / "brpl1.rpl", "a\r\n\\\r\n");
-    WriteBytes(root_ / "arpl1.rpl", "x\r\n/\r\n");
-    WriteBytes(root_ / "krpl1.rpl", flag);
+    WriteBytes(dir_ / "brpl1.rpl", "a\r\n\\\r\n");
+    WriteBytes(dir_ / "arpl1.rpl", "x\r\n/\r\n");
+    WriteBytes(dir_ / "krpl1.rpl", flag);
   }
 
-  stdfs::path root_;
 };
 
 TEST_F(Cli, ConvertWritesWhatABatchRunWrites) {
@@ -107,7 +93,7 @@ TEST_F(Cli, ConvertOfEmptyInputGivesNothing) {
 
 TEST_F(Cli, MissingDefinitionFileIsNamed) {
   WriteSlot1();
-  stdfs::remove(root_ / "krpl1.rpl");
+  stdfs::remove(dir_ / "krpl1.rpl");
   const Outcome o = Run("convert 1", "abc");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, "");
@@ -124,7 +110,7 @@ TEST_F(Cli, UnreadableInputFails) {
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, "");
   EXPECT_EQ(o.err, "ファイル missing.txt は開けません\n");
-  stdfs::create_directory(root_ / "folder");
+  stdfs::create_directory(dir_ / "folder");
   EXPECT_EQ(Run("convert 1 folder").status, 1);
 }
 
@@ -150,7 +136,7 @@ TEST_F(Cli, HelpAndVersion) {
 }
 
 TEST_F(Cli, NamesAreUtf8InSlotOrder) {
-  WriteBytes(root_ / "nrpl2.rpl", "\x93\xfa\x96\x7b\x8c\xea\r\n");  // 日本語
+  WriteBytes(dir_ / "nrpl2.rpl", "\x93\xfa\x96\x7b\x8c\xea\r\n");  // 日本語
   const Outcome o = Run("names");
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out, "変換定義１\n日本語\n変換定義３\n変換定義４\n変換定義５\n");
@@ -161,10 +147,10 @@ class CliBatch : public Cli {
   void SetUp() override {
     Cli::SetUp();
     WriteSlot1();
-    stdfs::create_directory(root_ / "src");
-    stdfs::create_directory(root_ / "dst");
-    WriteBytes(root_ / "src/a.txt", "a\na");
-    WriteBytes(root_ / "src/b.bin", "a");
+    stdfs::create_directory(dir_ / "src");
+    stdfs::create_directory(dir_ / "dst");
+    WriteBytes(dir_ / "src/a.txt", "a\na");
+    WriteBytes(dir_ / "src/b.bin", "a");
   }
 };
 
@@ -173,16 +159,16 @@ TEST_F(CliBatch, RunConvertsListedFilesAndSummarises) {
   EXPECT_EQ(o.status, 0);
   EXPECT_EQ(o.out, "変換したファイル: 1、変換しなかったファイル: 1\n変換は正常に終了しました。\n");
   EXPECT_EQ(o.err, "");  // stderr is no terminal here: no progress
-  EXPECT_EQ(ReadBytes(root_ / "dst/a.txt"), "x\r\nx");
-  EXPECT_FALSE(stdfs::exists(root_ / "dst/b.bin"));
+  EXPECT_EQ(ReadBytes(dir_ / "dst/a.txt"), "x\r\nx");
+  EXPECT_FALSE(stdfs::exists(dir_ / "dst/b.bin"));
 }
 
 TEST_F(CliBatch, ExtensionListComesFromTheCurrentFolder) {
-  WriteBytes(root_ / "changelist.rpl", ".bin\r\n");
+  WriteBytes(dir_ / "changelist.rpl", ".bin\r\n");
   const Outcome o = Run("batch 1 src dst");
   EXPECT_EQ(o.status, 0);
-  EXPECT_TRUE(stdfs::exists(root_ / "dst/b.bin"));
-  EXPECT_FALSE(stdfs::exists(root_ / "dst/a.txt"));
+  EXPECT_TRUE(stdfs::exists(dir_ / "dst/b.bin"));
+  EXPECT_FALSE(stdfs::exists(dir_ / "dst/a.txt"));
 }
 
 TEST_F(CliBatch, RefusalsAreTheWindowsTexts) {
@@ -200,7 +186,7 @@ TEST_F(CliBatch, RefusalsAreTheWindowsTexts) {
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err, "変換するファイルが保存してるフォルダを指定して下さい。\n");
 
-  WriteBytes(root_ / "changelist.rpl", "");
+  WriteBytes(dir_ / "changelist.rpl", "");
   o = Run("batch 1 src dst");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.err,
@@ -209,16 +195,16 @@ TEST_F(CliBatch, RefusalsAreTheWindowsTexts) {
 }
 
 TEST_F(CliBatch, MissingFlagFileWritesNothing) {
-  stdfs::remove(root_ / "krpl1.rpl");
+  stdfs::remove(dir_ / "krpl1.rpl");
   const Outcome o = Run("batch 1 src dst");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, "");
   EXPECT_EQ(o.err, "ファイル " + Path("krpl1.rpl") + " は開けません\n");
-  EXPECT_TRUE(stdfs::is_empty(root_ / "dst"));
+  EXPECT_TRUE(stdfs::is_empty(dir_ / "dst"));
 }
 
 TEST_F(CliBatch, UnwritableTargetStopsWithTheMessage) {
-  stdfs::create_directory(root_ / "dst/a.txt");
+  stdfs::create_directory(dir_ / "dst/a.txt");
   const Outcome o = Run("batch 1 src dst");
   EXPECT_EQ(o.status, 1);
   EXPECT_EQ(o.out, "");

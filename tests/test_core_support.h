@@ -8,8 +8,19 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <string_view>
 
 namespace kt::test {
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 class DataFolderTest : public ::testing::Test {
  protected:
@@ -31,13 +42,10 @@ class DataFolderTest : public ::testing::Test {
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
   void Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    WriteBytes(dir_ / name, bytes);
   }
 
-  std::string Read(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Read(const std::string& name) const { return ReadBytes(dir_ / name); }
 
   std::filesystem::path dir_;
   std::filesystem::path previous_;
