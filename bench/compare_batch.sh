@@ -13,13 +13,8 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-build}
-cli="$build/src/cli/kototsugi-cli"
-if [[ ! -x $cli ]]; then
-  echo "kototsugi-cli not found at $cli; build first or give the build folder" >&2
-  exit 1
-fi
-cli="$(cd "$(dirname "$cli")" && pwd)/kototsugi-cli"
+source "$here/lib.sh"
+cli=$(bench_cli "${1:-}")
 rounds=${ROUNDS:-5}
 files=${FILES:-10000}
 file_kb=${FILE_KB:-10}
@@ -60,25 +55,14 @@ for my $name (readdir $d) {
 }
 EOF
 
-now() {
-  if [[ -n ${EPOCHREALTIME:-} ]]; then echo "${EPOCHREALTIME/,/.}"; else date +%s.%N; fi
-}
-timed() {
-  local t0 t1
-  t0=$(now)
-  "$@" >/dev/null
-  t1=$(now)
-  perl -e 'printf "%.3f", $ARGV[1] - $ARGV[0]' "$t0" "$t1"
-}
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 clean() { rm -rf dst-kt dst-cp dst-pl && mkdir dst-kt dst-pl && sync; }
 
 kt=() cp_t=() perl_t=()
 for ((r = 1; r <= rounds; r++)); do
   clean
-  kt+=("$(timed "$cli" batch 1 "$src" dst-kt)")
-  cp_t+=("$(timed cp -r "$src" dst-cp)")
-  perl_t+=("$(timed perl batch.pl "$src" dst-pl)")
+  kt+=("$(timed /dev/null "$cli" batch 1 "$src" dst-kt)")
+  cp_t+=("$(timed /dev/null cp -r "$src" dst-cp)")
+  perl_t+=("$(timed /dev/null perl batch.pl "$src" dst-pl)")
   if ((r == 1)); then
     written=$(find dst-kt -type f | wc -l)
     if [[ $written -ne $files ]] || ! diff -r -q dst-kt dst-pl >/dev/null; then

@@ -11,13 +11,8 @@
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-build=${1:-build}
-cli="$build/src/cli/kototsugi-cli"
-if [[ ! -x $cli ]]; then
-  echo "kototsugi-cli not found at $cli; build first or give the build folder" >&2
-  exit 1
-fi
-cli="$(cd "$(dirname "$cli")" && pwd)/kototsugi-cli"
+source "$here/lib.sh"
+cli=$(bench_cli "${1:-}")
 rounds=${ROUNDS:-5}
 size_mb=${SIZE_MB:-100}
 work="${KT_BENCH_DIR:-${TMPDIR:-/tmp}/kototsugi-bench}/convert"
@@ -33,20 +28,6 @@ fi
 # Slot 1 in this folder, and the same pairs as a sed script and perl statements.
 perl "$here/gen_sjis.pl" slot .
 
-now() {
-  if [[ -n ${EPOCHREALTIME:-} ]]; then echo "${EPOCHREALTIME/,/.}"; else date +%s.%N; fi
-}
-# Runs the command with stdout to the file and prints the seconds it took.
-timed() {
-  local out=$1
-  shift
-  local t0 t1
-  t0=$(now)
-  "$@" >"$out"
-  t1=$(now)
-  perl -e 'printf "%.3f", $ARGV[1] - $ARGV[0]' "$t0" "$t1"
-}
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 kt=() sed_t=() perl_t=()
 for ((r = 1; r <= rounds; r++)); do

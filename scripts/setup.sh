@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic fonts-noto-cjk
   xvfb xauth imagemagick x11-utils xdotool
-  perl sed
+  perl sed time
 )
 
 missing=()
