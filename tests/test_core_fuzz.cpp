@@ -98,8 +98,9 @@ TEST(Fuzz, BackToBackMatchesAfterTrailCandidatesAtEveryAlignment) {
   // A stretch where the pattern stands at trail positions again and again, then
   // quiet bytes, then three matches in a row starting with lead bytes: moved along
   // one byte at a time, so that a match ends across every step boundary, also
-  // where the scan changes how it tells trail positions, and near the end.
-  const std::string patterns[] = {"\x82\x82\x82" "a", "\x82" "a", "\xE0\x82" "a\\"};
+  // where the scan changes how it tells trail positions, and near the end. The
+  // last pattern also stands inside its own matches.
+  const std::string patterns[] = {"\x82\x82\x82" "a", "\x82" "a", "\xE0\x82" "a\\", "\x82" "a\x82" "a"};
   for (const std::string& pattern : patterns) {
     std::string trailStretch;
     while (trailStretch.size() < 600) trailStretch += "\x82" + pattern;

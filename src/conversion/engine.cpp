@@ -127,17 +127,20 @@ inline bool MiddleEqual(const unsigned char* at, const unsigned char* pat, std::
 // LeadRun counts the lead bytes right before a position, up to kWindow of them:
 // both without a branch.
 #if KT_X86_SIMD
+// Every processor with AVX2 also has these, and the bit counts get cheaper with them.
+#define KT_AVX2 __attribute__((target("avx2,bmi,bmi2,popcnt")))
+
 struct Avx2Step {
   static constexpr std::size_t kWindow = 32;
 
-  __attribute__((target("avx2"))) Avx2Step(const unsigned char* pattern, std::size_t m)
+  KT_AVX2 Avx2Step(const unsigned char* pattern, std::size_t m)
       : first(_mm256_set1_epi8(static_cast<char>(pattern[0]))),
         last(_mm256_set1_epi8(static_cast<char>(pattern[m - 1]))),
         second(_mm256_set1_epi8(static_cast<char>(pattern[m >= 2 ? 1 : 0]))),
         whole(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(pattern))),
         wholeMask(m >= 32 ? ~std::uint32_t{0} : (std::uint32_t{1} << m) - 1) {}
 
-  __attribute__((target("avx2"))) std::uint64_t Candidates(const unsigned char* s, const unsigned char* t,
+  KT_AVX2 std::uint64_t Candidates(const unsigned char* s, const unsigned char* t,
                                                            const unsigned char* u) const {
     std::uint64_t mask = 0;
     for (int k = 0; k < 2; ++k) {
@@ -153,14 +156,14 @@ struct Avx2Step {
     return mask;
   }
 
-  __attribute__((target("avx2"))) bool Equal(const unsigned char* at) const {
+  KT_AVX2 bool Equal(const unsigned char* at) const {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     const auto eq = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, whole)));
     return (eq & wholeMask) == wholeMask;
   }
 
   // 0x81-0x9F and 0xE0-0xFC, as unsigned ranges from their first value.
-  __attribute__((target("avx2"))) static std::uint32_t LeadBits32(const unsigned char* at) {
+  KT_AVX2 static std::uint32_t LeadBits32(const unsigned char* at) {
     const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     const __m256i a = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(0x81)));
     const __m256i b = _mm256_sub_epi8(v, _mm256_set1_epi8(static_cast<char>(0xE0)));
@@ -169,13 +172,13 @@ struct Avx2Step {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(lead));
   }
 
-  __attribute__((target("avx2"))) static std::size_t LeadRun(const unsigned char* end) {
+  KT_AVX2 static std::size_t LeadRun(const unsigned char* end) {
     const std::uint32_t bits = LeadBits32(end - 32);
     return static_cast<std::size_t>(__builtin_clzll(~(std::uint64_t{bits} << 32)));
   }
 
   // The lead bytes and the NULs among the 64 bytes at s.
-  __attribute__((target("avx2"))) static std::uint64_t LeadBits(const unsigned char* s, std::uint64_t& nuls) {
+  KT_AVX2 static std::uint64_t LeadBits(const unsigned char* s, std::uint64_t& nuls) {
     nuls = 0;
     for (int k = 0; k < 2; ++k) {
       const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + 32 * k));
@@ -185,7 +188,7 @@ struct Avx2Step {
     return LeadBits32(s) | std::uint64_t{LeadBits32(s + 32)} << 32;
   }
 
-  __attribute__((target("avx2"))) static void Copy64(char* dst, const unsigned char* src) {
+  KT_AVX2 static void Copy64(char* dst, const unsigned char* src) {
     const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + 32));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), a);
@@ -408,25 +411,27 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
     // pays is judged every eight steps.
     const bool maskable = shortPair && !IsLeadByte(pat[m - 1]);
     bool masking = maskable && pass.masking;
-    std::uint64_t carry = knownTrail;  // while masking: whether stepEnd is a trail position
-    std::size_t stepEnd = 0;
+    std::uint64_t carry = knownTrail;  // while masking: whether c is a trail position
     unsigned trailCandidates = 0;
 
     // Up to count steps of the given kind.
     auto run = [&](auto kind, std::size_t count) {
       constexpr StepKind kKind = decltype(kind)::value;
       for (; count > 0 && c + 128 + m <= n; --count) {
-        Step::Copy64(at(c), s + c);
+        // The steps go on 64 bytes at a time whatever the matches do, so that the
+        // next step's loads need not wait for this one's candidates. A match that
+        // reaches into a step makes its copy start later.
+        const std::size_t from = std::max(c, emitted);
+        Step::Copy64(at(from), s + from);
         std::uint64_t mask = step.Candidates(s + c, t + c, u + c);
         if constexpr (kKind == StepKind::kMasking) {
-          // A step that starts later than where the last one ended starts at the end
-          // of a match, so at no trail position.
-          if (c != stepEnd) carry = 0;
+          // The trail positions of the whole text, not of the rest after the last
+          // match; where the pattern ends in a byte that is no lead byte, the two
+          // agree from the end of every match on.
           std::uint64_t nuls;
           const std::uint64_t trail = TrailBits(Step::LeadBits(s + c, nuls), carry);
           trailCandidates += static_cast<unsigned>(__builtin_popcountll(mask & trail & ~nuls));
           mask &= ~trail | nuls;
-          stepEnd = c + 64;
         }
         if constexpr (kKind == StepKind::kLong) {
           while (mask != 0) {
@@ -476,7 +481,7 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
             Step::Copy64(at(emitted), s + emitted);
           } while (mask != 0);
         }
-        c = std::max(c + 64, emitted);
+        c += 64;
       }
     };
 
@@ -497,23 +502,25 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
           run(Short{}, 8);
         }
         if (nul) break;
+        // Inside a match the carry does not matter: the match's last byte is no
+        // lead byte, so the position after it is no trail position either way.
         const bool worth = trailCandidates >= 4;
         if (worth && !masking) {
-          carry = trailAtShort(c);
-          stepEnd = c;
+          carry = emitted > c ? 0 : trailAtShort(c);
         } else if (!worth && masking) {
-          knownTrail = c == stepEnd && carry != 0;
-          known = c;
+          knownTrail = emitted <= c && carry != 0;
+          known = std::max(c, emitted);
         }
         masking = worth;
       }
       if (masking && !nul) {
-        knownTrail = c == stepEnd && carry != 0;
-        known = c;
+        knownTrail = emitted <= c && carry != 0;
+        known = std::max(c, emitted);
       }
       pass.masking = masking;
     }
-    copied = nul ? emitted : c;
+    copied = std::max(c, emitted);
+    if (nul) copied = emitted;
     for (std::size_t p = c; !nul && p + m <= n; ++p) {
       if (s[p] == 0) {
         nul = true;
@@ -548,8 +555,8 @@ inline std::size_t FeedBody(PassState& pass, const char* data, std::size_t n, bo
 using FeedFunction = std::size_t (*)(PassState&, const char*, std::size_t, bool, Buffer&);
 
 #if KT_X86_SIMD
-__attribute__((target("avx2"), flatten)) std::size_t FeedAvx2(PassState& pass, const char* data, std::size_t n,
-                                                               bool last, Buffer& out) {
+KT_AVX2 __attribute__((flatten)) std::size_t FeedAvx2(PassState& pass, const char* data, std::size_t n, bool last,
+                                                      Buffer& out) {
   return FeedBody<Avx2Step>(pass, data, n, last, out);
 }
 
@@ -566,7 +573,10 @@ std::size_t FeedScalar(PassState& pass, const char* data, std::size_t n, bool la
 FeedFunction ChooseFeed() {
 #if KT_X86_SIMD
   __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx2")) return FeedAvx2;
+  if (__builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") &&
+      __builtin_cpu_supports("popcnt")) {
+    return FeedAvx2;
+  }
   return FeedSse2;
 #else
   return FeedScalar;
