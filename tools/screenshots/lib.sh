@@ -22,7 +22,8 @@ ss_program() {
   local build="${1:-${KOTOTSUGI_BUILD:-$ss_repo/build}}"
   local bin="$build/src/app/kototsugi"
   [ -x "$bin" ] || ss_die "no program at $bin (build it first)"
-  echo "$bin"
+  # Absolute, since the program is started from its own data folder.
+  echo "$(cd "$(dirname "$bin")" && pwd)/$(basename "$bin")"
 }
 
 ss_cleanup() {
