@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QTest>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTimer>
@@ -91,6 +92,19 @@ void WhenShown(kt::ui::Form* form, std::function<void()> callback, int timeoutMs
     }
   });
   timer->start();
+}
+
+void InModalForm(kt::ui::Form* form, QAbstractButton* opener, QAbstractButton* closer,
+                 const std::function<void()>& steps) {
+  bool ran = false;
+  WhenShown(form, [&] {
+    ran = true;
+    steps();
+    if (form->isVisible()) QTest::mouseClick(closer, Qt::LeftButton);
+  });
+  QTest::mouseClick(opener, Qt::LeftButton);
+  EXPECT_TRUE(ran) << "the steps in \"" << form->windowTitle().toStdString() << "\" did not run";
+  EXPECT_FALSE(form->isVisible());
 }
 
 DataFolder::DataFolder() {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -53,6 +54,12 @@ void DropFiles(QWidget* widget, const QStringList& paths);
 // is the active modal window), from inside its event loop. Call it before the
 // code that shows the form. Fails the test if the form is not shown in time.
 void WhenShown(kt::ui::Form* form, std::function<void()> callback, int timeoutMs = 10000);
+
+// Clicks the opener, runs the steps while the form it shows modally is up, then
+// clicks closer unless the steps closed the form. Fails the test unless the steps
+// ran and the form is gone afterwards.
+void InModalForm(kt::ui::Form* form, QAbstractButton* opener, QAbstractButton* closer,
+                 const std::function<void()>& steps);
 
 // A fresh temporary folder made the current directory, the previous one restored
 // at the end.

@@ -59,28 +59,12 @@ class BatchWindowTest : public ConversionUiTest {
   // "一括変換" in the main window, the steps while the batch window is up, then
   // "キャンセル" unless the steps closed it.
   void InBatchWindow(const std::function<void()>& steps) {
-    bool ran = false;
-    WhenShown(frm_beforeittkatu, [&] {
-      ran = true;
-      steps();
-      if (frm_beforeittkatu->isVisible()) Click(frm_beforeittkatu->btn_cancel);
-    });
-    Click(frm_main->Button6);
-    ASSERT_TRUE(ran);
-    EXPECT_FALSE(frm_beforeittkatu->isVisible());
+    kt::test::InModalForm(frm_beforeittkatu, frm_main->Button6, frm_beforeittkatu->btn_cancel, steps);
   }
 
   // "追加", and the steps while the input dialog is up; they close it.
   void InAddDialog(const std::function<void()>& steps) {
-    bool ran = false;
-    WhenShown(frm_kakucyoushi, [&] {
-      ran = true;
-      steps();
-      if (frm_kakucyoushi->isVisible()) Click(frm_kakucyoushi->Button2);
-    });
-    Click(frm_beforeittkatu->Button3);
-    ASSERT_TRUE(ran);
-    EXPECT_FALSE(frm_kakucyoushi->isVisible());
+    kt::test::InModalForm(frm_kakucyoushi, frm_beforeittkatu->Button3, frm_kakucyoushi->Button2, steps);
   }
 
   static void SelectEntry(int index) {

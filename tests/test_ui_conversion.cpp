@@ -34,15 +34,7 @@ class ConversionTest : public ConversionUiTest {
 
   // Presses the main window's "変　　換" and runs the steps while the dialog is up.
   void ConvertFromMainWindow(const std::function<void()>& inDialog) {
-    bool ran = false;
-    WhenShown(frm_ChangeBefore, [&] {
-      ran = true;
-      inDialog();
-      if (frm_ChangeBefore->isVisible()) Click(frm_ChangeBefore->Button2);
-    });
-    Click(frm_main->Button1);
-    ASSERT_TRUE(ran);
-    EXPECT_FALSE(frm_ChangeBefore->isVisible());
+    kt::test::InModalForm(frm_ChangeBefore, frm_main->Button1, frm_ChangeBefore->Button2, inDialog);
   }
 };
 
